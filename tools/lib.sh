@@ -1,0 +1,79 @@
+# Shared by tools/run, tools/test and tools/bench: set-up, build, Wine and X.
+# Sourced, not run.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD="$ROOT/build"
+JOBS=${JOBS:-$(nproc)}
+
+# Debian packages the project needs, as dpkg names them.
+PACKAGES=(cmake make g++ googletest libgtest-dev
+          g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+          wine wine32:i386 wine64 xvfb xauth imagemagick)
+
+ensure_packages() {
+  local missing=() p
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages: ${missing[*]}" >&2
+    echo "Install them as root (after 'dpkg --add-architecture i386' for wine32:i386), or run this command as root." >&2
+    exit 1
+  fi
+  echo "Installing: ${missing[*]}"
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build_native() {
+  cmake -S "$ROOT" -B "$BUILD/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  cmake --build "$BUILD/native" -j "$JOBS"
+}
+
+build_windows() {
+  cmake -S "$ROOT" -B "$BUILD/windows" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
+  cmake --build "$BUILD/windows" -j "$JOBS"
+}
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# A new, private Wine prefix at $1 (removed first if it exists); $2 is the
+# architecture, win32 unless given.
+make_prefix() {
+  local prefix=$1 arch=${2:-win32}
+  stop_prefix "$prefix"
+  rm -rf "$prefix"
+  mkdir -p "$(dirname "$prefix")"
+  WINEPREFIX="$prefix" WINEARCH="$arch" wineboot --init >/dev/null 2>&1
+  WINEPREFIX="$prefix" wineserver -w
+}
+
+stop_prefix() {
+  [ -d "$1" ] && WINEPREFIX="$1" wineserver -k >/dev/null 2>&1
+  return 0
+}
+
+# Starts a private X server and exports DISPLAY, unless $1 is "keep" and a
+# display is already set.
+XVFB_PID=
+start_display() {
+  if [ "${1:-}" = keep ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
+  local fdfile
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local i
+  for i in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n1 "$fdfile")"
+  rm -f "$fdfile"
+}
+
+stop_display() {
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  XVFB_PID=
+  return 0
+}
