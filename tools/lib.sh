@@ -49,12 +49,19 @@ make_prefix() {
   rm -rf "$prefix"
   mkdir -p "$(dirname "$prefix")"
   WINEPREFIX="$prefix" WINEARCH="$arch" wineboot --init >/dev/null 2>&1
+  # A crash prints its backtrace and ends instead of waiting in a dialog;
+  # windows get their title bar from Wine, as there is no window manager.
+  local settings="$prefix/test-settings.reg"
+  printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' \
+    '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Decorated"="N"' >"$settings"
+  WINEPREFIX="$prefix" wine regedit /S "$(WINEPREFIX="$prefix" winepath -w "$settings")" >/dev/null 2>&1
+  rm -f "$settings"
   WINEPREFIX="$prefix" wineserver -w
 }
 
 stop_prefix() {
-  [ -d "$1" ] && WINEPREFIX="$1" wineserver -k >/dev/null 2>&1
-  return 0
+  # No server running is not an error (set -e would stop here otherwise).
+  if [ -d "$1" ]; then WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true; fi
 }
 
 # Starts a private X server and exports DISPLAY, unless $1 is "keep" and a
@@ -73,7 +80,7 @@ start_display() {
 }
 
 stop_display() {
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
   XVFB_PID=
   return 0
 }

@@ -1,0 +1,44 @@
+// Start-up: COM on this one thread, then the main window and its event loop.
+#include <windows.h>
+#include <objbase.h>
+
+#include "app/frmScourwell.h"
+
+namespace {
+
+// Single-threaded COM for the program's life; uninitialised only when the
+// initialisation succeeded.
+class ComInitialization {
+public:
+    ComInitialization() noexcept : result_(CoInitialize(nullptr)) {}
+    ~ComInitialization()
+    {
+        if (SUCCEEDED(result_))
+            CoUninitialize();
+    }
+    ComInitialization(const ComInitialization&) = delete;
+    ComInitialization& operator=(const ComInitialization&) = delete;
+
+private:
+    HRESULT result_;
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
+{
+    const ComInitialization com;
+    scourwell::frmScourwell form(instance);
+    if (!form.Show(showCommand))
+        return 1;
+
+    // Ends when the window is destroyed (WM_QUIT).
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (!form.PreTranslateMessage(message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,284 @@
+// The window as a user meets it: layout, keyboard, a run on a clean machine
+// and on one with findings, and the ways of closing it.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+#include "Seeds.h"
+
+namespace scourwell::e2e {
+namespace {
+
+const char kExplanation[] =
+    "This removal tool scans for and deletes the registry entries, library files, and executables associated "
+    "with the following malware:";
+const char kTargetNames[] =
+    "WinTools, WinToolsA.exe, WinToolsS.exe, SpecialGoods.info, Newgenlook.info, and Nail.exe (Aurora)";
+const char kRunServices[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+
+std::string WindowsDirectory()
+{
+    char path[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+    return std::string(path, length < MAX_PATH ? length : 0);
+}
+
+std::string Screenshot(const char* name)
+{
+    return WindowsPath(SCREENSHOT_DIR) + "\\" + name;
+}
+
+// The controls of a running window, found as automation finds them: by
+// class and text, and through their containers.
+using Controls = std::map<std::string, HWND>;
+
+Controls FindAll(HWND window)
+{
+    Controls c;
+    c["Label1"] = FindControl(window, "Static", "Welcome to the Scourwell Tool");
+    c["Label2"] = FindControl(window, "Static", "This tool will automatically scan for and delete known malware");
+    c["output"] = FindControl(window, "Static", kExplanation);
+    c["Label3"] = FindControl(window, "Static", kTargetNames);
+    c["Frame1"] = FindControl(window, "Button", "System Scan");
+    c["Command1"] = FindControl(window, "Button", "Start Scan");
+    c["Command2"] = FindControl(window, "Button", "Cancel");
+    c["logOutput"] = FindControl(window, "ListBox");
+    c["Picture1"] = c["Command1"] ? GetParent(c["Command1"]) : nullptr;
+    c["Picture2"] = c["Label1"] ? GetParent(c["Label1"]) : nullptr;
+    c["Picture3"] = nullptr;
+    for (HWND candidate : FindControls(c["Picture2"], "Static")) {
+        if ((GetWindowLongA(candidate, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+            c["Picture3"] = candidate;
+    }
+    return c;
+}
+
+// Whether `upper` is drawn above its sibling `lower`.
+bool Above(HWND upper, HWND lower)
+{
+    for (HWND next = GetWindow(upper, GW_HWNDNEXT); next != nullptr; next = GetWindow(next, GW_HWNDNEXT)) {
+        if (next == lower)
+            return true;
+    }
+    return false;
+}
+
+COLORREF ScreenPixel(HWND window, int x, int y)
+{
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    const HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, point.x, point.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+struct Placement {
+    const char* name;
+    const char* container;  // "" for the window itself
+    int left, top, width, height;  // twips
+};
+
+// The layout in twips, relative to each control's container.
+const Placement kLayout[] = {
+    {"Picture2", "", 0, 0, 6930, 727},
+    {"Label1", "Picture2", 360, 150, 6135, 255},
+    {"Label2", "Picture2", 720, 360, 6135, 255},
+    {"Picture3", "Picture2", 5760, 120, 930, 465},
+    {"Frame1", "", 480, 1080, 6015, 2775},
+    {"output", "Frame1", 360, 480, 5415, 1455},
+    {"Label3", "Frame1", 360, 1080, 5295, 495},
+    {"logOutput", "Frame1", 360, 1080, 5295, 900},
+    {"Picture1", "Frame1", 2640, 2160, 3255, 375},
+    {"Command1", "Picture1", 240, 0, 1335, 375},
+    {"Command2", "Picture1", 1680, 0, 1335, 375},
+};
+
+// 15 twips to the pixel at 96 dpi, rounded to the nearest pixel.
+int Pixels(int twips)
+{
+    return (twips * 96 + 720) / 1440;
+}
+
+POINT OriginInWindow(const std::string& name)
+{
+    for (const Placement& p : kLayout) {
+        if (name == p.name) {
+            POINT origin = p.container[0] == '\0' ? POINT{0, 0} : OriginInWindow(p.container);
+            return {origin.x + Pixels(p.left), origin.y + Pixels(p.top)};
+        }
+    }
+    ADD_FAILURE() << "no placement for " << name;
+    return {};
+}
+
+TEST(Window, OpensWithItsLayoutTextsAndKeyboardOrder)
+{
+    {
+        const HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        ASSERT_EQ(dpi, 96) << "the layout figures below are for a 96 dpi display";
+    }
+    ScourwellProcess app(ScourwellProcess::DefaultPath());
+    ASSERT_TRUE(app.WaitForWindow());
+    const HWND window = app.window();
+    Controls c = FindAll(window);
+    for (const auto& [name, control] : c)
+        ASSERT_NE(control, nullptr) << name << " not found";
+
+    EXPECT_EQ(TextOf(window), "Scourwell Tool - Created by Quillom");
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX)) << "the border is fixed";
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 463);
+    EXPECT_EQ(client.bottom, 282);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+
+    for (const Placement& p : kLayout) {
+        SCOPED_TRACE(p.name);
+        const HWND control = c[p.name];
+        EXPECT_EQ(GetParent(control), p.container[0] == '\0' ? window : c[p.container]);
+        const POINT origin = OriginInWindow(p.name);
+        const RECT rect = RectInClient(control, window);
+        EXPECT_EQ(rect.left, origin.x);
+        EXPECT_EQ(rect.top, origin.y);
+        EXPECT_EQ(rect.right - rect.left, Pixels(p.width));
+        EXPECT_EQ(rect.bottom - rect.top, Pixels(p.height));
+        EXPECT_EQ(IsWindowVisible(control) != FALSE, std::string(p.name) != "logOutput");
+    }
+    EXPECT_EQ(ListItems(c["logOutput"]), std::vector<std::string>{});
+
+    // Pictures and the list above the labels they overlap; Label3 above output.
+    EXPECT_TRUE(Above(c["Picture3"], c["Label1"]));
+    EXPECT_TRUE(Above(c["Picture3"], c["Label2"]));
+    EXPECT_TRUE(Above(c["logOutput"], c["Label3"]));
+    EXPECT_TRUE(Above(c["logOutput"], c["output"]));
+    EXPECT_TRUE(Above(c["Label3"], c["output"]));
+
+    // Header band in the window colour, then the two-pixel grey-text line,
+    // then the face colour.
+    const auto headerAndLine = [&] {
+        return ScreenPixel(window, 4, 47) == GetSysColor(COLOR_WINDOW) &&
+               ScreenPixel(window, 4, 48) == GetSysColor(COLOR_GRAYTEXT) &&
+               ScreenPixel(window, 460, 49) == GetSysColor(COLOR_GRAYTEXT) &&
+               ScreenPixel(window, 4, 50) == GetSysColor(COLOR_BTNFACE);
+    };
+    EXPECT_TRUE(WaitUntil(headerAndLine));
+
+    // Neither button is the default or the cancel button.
+    for (const char* name : {"Command1", "Command2"})
+        EXPECT_EQ(GetWindowLongA(c[name], GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON) << name;
+
+    // Focus starts on Picture1; Tab walks the tab order, skipping the labels,
+    // the frame and the hidden list, and comes round again.
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(window) == c["Picture1"]; }));
+    const std::vector<std::string> tabOrder = {"Command1", "Picture2", "Command2", "Picture3", "Picture1"};
+    for (const std::string& next : tabOrder) {
+        PressKey(FocusOf(window), VK_TAB);
+        EXPECT_TRUE(WaitUntil([&] { return FocusOf(window) == c[next]; })) << "Tab to " << next;
+    }
+    // Enter and Escape neither start a run nor close the window. The Tab
+    // after them shows they have been handled.
+    PressKey(c["Picture1"], VK_RETURN);
+    PressKey(c["Picture1"], VK_ESCAPE);
+    PressKey(c["Picture1"], VK_TAB);
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(window) == c["Command1"]; }));
+    EXPECT_FALSE(app.HasExited());
+    EXPECT_EQ(TextOf(c["Command1"]), "Start Scan");
+    EXPECT_TRUE(IsWindowVisible(c["Label3"]));
+}
+
+TEST(Window, CleanMachineRunShowsNoMalwareAndDoneCloses)
+{
+    // Windows comes without a RunServices key; Wine makes one for its own use.
+    const RemovedKey noRunServices(HKEY_LOCAL_MACHINE, kRunServices);
+    ASSERT_TRUE(noRunServices.removed());
+    ScourwellProcess app(ScourwellProcess::DefaultPath());
+    ASSERT_TRUE(app.WaitForWindow());
+    Controls c = FindAll(app.window());
+    ASSERT_NE(c["output"], nullptr);
+    EXPECT_TRUE(SaveScreenshot(app.window(), Screenshot("window-open.png")));
+
+    const auto boxes = app.RunScan();
+    ASSERT_TRUE(boxes) << "the run did not finish";
+    ASSERT_EQ(boxes->size(), 1u);
+    EXPECT_EQ((*boxes)[0].text, "Error opening parent key");
+    EXPECT_EQ((*boxes)[0].title, "Scourwell");
+
+    EXPECT_EQ(TextOf(c["Command1"]), "Done");
+    EXPECT_EQ(TextOf(c["output"]), "Scanning Complete. No malware was found on your system.");
+    EXPECT_FALSE(IsWindowVisible(c["Label3"]));
+    EXPECT_FALSE(IsWindowVisible(c["logOutput"]));
+    EXPECT_EQ(ListItems(c["logOutput"]), std::vector<std::string>{});
+    EXPECT_TRUE(SaveScreenshot(app.window(), Screenshot("window-finished-clean.png")));
+
+    Click(c["Command1"]);
+    EXPECT_TRUE(app.WaitForExit());
+    EXPECT_EQ(app.ExitCode(), 0u);
+}
+
+TEST(Window, SeededFindingsAreListedInOrderAndRemoved)
+{
+    const std::string nail = WindowsDirectory() + "\\nail.exe";
+    SeededFile nailFile(nail);
+    SeededKey aurora(HKEY_CURRENT_USER, "Software\\Aurora");
+    SeededKey auroraChild(HKEY_CURRENT_USER, "Software\\Aurora\\Settings");
+    ASSERT_TRUE(nailFile.created() && aurora.created() && auroraChild.created());
+
+    ScourwellProcess app(ScourwellProcess::DefaultPath());
+    ASSERT_TRUE(app.WaitForWindow());
+    Controls c = FindAll(app.window());
+    ASSERT_NE(c["output"], nullptr);
+
+    const auto boxes = app.RunScan();
+    ASSERT_TRUE(boxes) << "the run did not finish";
+    EXPECT_TRUE(IsWindowVisible(c["logOutput"]));
+    EXPECT_FALSE(IsWindowVisible(c["Label3"]));
+    EXPECT_EQ(ListItems(c["logOutput"]),
+              (std::vector<std::string>{nail, "HKEY_CURRENT_USER\\Software\\Aurora"}));
+    EXPECT_EQ(TextOf(c["output"]),
+              "Malware file(s) have been detected and are listed below. The files have been removed from your "
+              "system.\r\n");
+    EXPECT_FALSE(FileExists(nail));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Aurora"));
+    EXPECT_TRUE(SaveScreenshot(app.window(), Screenshot("window-finished-findings.png")));
+
+    Click(c["Command1"]);
+    EXPECT_TRUE(app.WaitForExit());
+}
+
+TEST(Window, CancelAndTitleBarCloseEndTheProgramWithoutTouchingTheMachine)
+{
+    struct Way {
+        const char* name;
+        void (*close)(ScourwellProcess&);
+    };
+    const Way ways[] = {
+        {"Cancel", [](ScourwellProcess& app) { Click(app.Button("Cancel")); }},
+        {"title bar", [](ScourwellProcess& app) { PostMessageA(app.window(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    const std::string nail = WindowsDirectory() + "\\nail.exe";
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        SeededFile nailFile(nail);
+        ASSERT_TRUE(nailFile.created());
+        ScourwellProcess app(ScourwellProcess::DefaultPath());
+            ASSERT_TRUE(app.WaitForWindow());
+        way.close(app);
+        EXPECT_TRUE(app.WaitForExit());
+        EXPECT_EQ(app.ExitCode(), 0u);
+        EXPECT_TRUE(FileExists(nail));
+    }
+}
+
+}  // namespace
+}  // namespace scourwell::e2e

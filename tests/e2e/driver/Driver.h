@@ -1,0 +1,144 @@
+// Drives the real Scourwell.exe from another process, as a user would: finds
+// its window and controls, clicks, reads texts, lists and rectangles,
+// answers message boxes, takes screenshots.
+//
+// Every wait is bounded. Reads never block on a busy window: texts are the
+// windows' stored texts, and the messages that must be sent (list items) give
+// up after a short timeout, so the driver stays responsive while a run holds
+// Scourwell's only thread. Clicks are posted for the same reason: the call
+// returns at once and the effect is awaited with WaitUntil.
+//
+// A typical scenario:
+//
+//     ScourwellProcess app(ScourwellProcess::DefaultPath());
+//     ASSERT_TRUE(app.WaitForWindow());             // started and shown
+//     const auto boxes = app.RunScan();              // Start Scan .. "Done"
+//     ASSERT_TRUE(boxes);
+//     const auto items = ListItems(FindControl(app.window(), "ListBox"));
+//     Click(FindControl(app.window(), "Button", "Done"));
+//     EXPECT_TRUE(app.WaitForExit());
+//
+// The process is terminated when the ScourwellProcess object goes away, so a
+// failed scenario never leaves it running.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "system/Handles.h"
+
+namespace scourwell::e2e {
+
+using Duration = std::chrono::milliseconds;
+inline constexpr Duration kTimeout{30000};
+
+// Polls `condition` every 25 ms until it holds or `timeout` has passed.
+// True when it held.
+bool WaitUntil(const std::function<bool()>& condition, Duration timeout = kTimeout);
+
+// A Unix path as Wine's Z: drive shows it ("/a/b" -> "Z:\a\b"); other paths
+// come back with their slashes turned into backslashes.
+std::string WindowsPath(std::string_view path);
+
+// ---- Reading windows (safe on another process's busy window) ------------
+
+std::string ClassOf(HWND window);
+std::string TextOf(HWND window);
+
+// Every descendant of `root`, depth first, siblings in z-order (topmost first).
+std::vector<HWND> Descendants(HWND root);
+
+// The first descendant of `root` of class `className` (any case) whose text
+// is `text`; any text when `text` is not given. Null when there is none.
+HWND FindControl(HWND root, std::string_view className, std::optional<std::string_view> text = std::nullopt);
+
+// Every descendant of `root` of class `className`, in Descendants order.
+std::vector<HWND> FindControls(HWND root, std::string_view className);
+
+// `control`'s window rectangle in the client coordinates of `window`.
+RECT RectInClient(HWND control, HWND window);
+
+// The items of a list box; nothing when the list does not answer in time.
+std::optional<std::vector<std::string>> ListItems(HWND listBox);
+
+// The window that has the keyboard focus in `window`'s thread, or null.
+HWND FocusOf(HWND window);
+
+// ---- Acting on windows (posted: they return at once) --------------------
+
+void Click(HWND button);           // BM_CLICK
+void ClickPicture(HWND control);   // left button down and up at its centre
+void PressKey(HWND control, UINT virtualKey);  // key down and up, sent to `control`
+
+// ---- Message boxes -------------------------------------------------------
+
+struct MessageBoxInfo {
+    HWND dialog = nullptr;
+    std::string title;
+    std::string text;
+};
+
+// A visible message box (#32770 dialog) of process `processId`, if one is up.
+std::optional<MessageBoxInfo> FindMessageBox(DWORD processId);
+std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, Duration timeout = kTimeout);
+
+// Presses the box's OK button; true when the box has gone.
+bool PressOk(const MessageBoxInfo& box, Duration timeout = kTimeout);
+
+// ---- Screenshots ---------------------------------------------------------
+
+// Saves what the screen shows inside `window`'s rectangle as a PNG file.
+bool SaveScreenshot(HWND window, const std::string& path);
+
+// ---- The program under test ----------------------------------------------
+
+class ScourwellProcess {
+public:
+    static constexpr char kCaption[] = "Scourwell Tool - Created by Quillom";
+
+    // The built executable, as a Windows path (the build passes its location
+    // in SCOURWELL_EXE).
+    static std::string DefaultPath();
+
+    // Starts `exePath` (a Windows path) in its own folder. started() tells
+    // whether that worked.
+    explicit ScourwellProcess(const std::string& exePath);
+    ~ScourwellProcess();  // terminates the process if it still runs
+    ScourwellProcess(const ScourwellProcess&) = delete;
+    ScourwellProcess& operator=(const ScourwellProcess&) = delete;
+
+    bool started() const { return static_cast<bool>(process_); }
+    DWORD id() const { return processId_; }
+
+    // Waits until the main window is visible; window() is it afterwards.
+    // False at once when the process did not start.
+    bool WaitForWindow(Duration timeout = kTimeout);
+    HWND window() const { return window_; }
+
+    // A button of the main window by its caption.
+    HWND Button(std::string_view caption) const { return FindControl(window_, "Button", caption); }
+
+    // Clicks "Start Scan" and waits until the button reads "Done", pressing OK
+    // on every message box on the way. Returns the boxes in the order they
+    // came; nothing when "Done" did not come in time.
+    std::optional<std::vector<MessageBoxInfo>> RunScan(Duration timeout = Duration{120000});
+
+    bool HasExited() const;
+    // The exit code once the process has ended.
+    std::optional<DWORD> ExitCode() const;
+    bool WaitForExit(Duration timeout = kTimeout);
+    void Terminate();
+
+private:
+    UniqueHandle process_;
+    DWORD processId_ = 0;
+    HWND window_ = nullptr;
+};
+
+}  // namespace scourwell::e2e
