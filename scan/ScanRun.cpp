@@ -74,9 +74,13 @@ void Command1_Click(ScanView& view, SystemServices& services)
         return;
     }
 
+    // Resolving the bases does not fail; should it throw all the same, the
+    // run goes on with empty bases rather than take the window down.
     ScanContext context;
-    context.systemDrive = services.GetWindowsDir().substr(0, 2);
-    context.windowsDir = services.GetWindowsDir();
+    Step([&] {
+        context.systemDrive = services.GetWindowsDir().substr(0, 2);
+        context.windowsDir = services.GetWindowsDir();
+    });
 
     const ScanPlan& plan = TheScanPlan();
     const RemovalAction& batchFile = plan.removal.front();

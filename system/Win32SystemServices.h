@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "system/Handles.h"
 #include "system/SystemServices.h"
 
 namespace scourwell {
@@ -39,7 +40,7 @@ public:
 private:
     void DeleteSubkeys(HKEY root, const std::string& keyPath);
 
-    IDispatch* fileSystemObject_ = nullptr;  // held between Create and Release
+    ComPtr<IDispatch> fileSystemObject_;  // held between Create and Release
 };
 
 }  // namespace scourwell
