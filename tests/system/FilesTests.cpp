@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "tests/system/SystemTestSupport.h"
 
@@ -176,6 +177,30 @@ TEST_F(DeleteFolderTest, FailsWithoutTheScriptingObject)
     ASSERT_EQ(services.CreateFileSystemObject(), Status::ok);
     EXPECT_EQ(services.DeleteFolder(folder / "WinTools"), Status::ok);
     EXPECT_FALSE(Exists(folder / "WinTools"));
+}
+
+TEST_F(DeleteFolderTest, TakesTheFolderNameInTheAnsiCodePage)
+{
+    ASSERT_EQ(GetACP(), 1252u) << "the name below is written for Windows-1252";
+    const std::string name = folder / "Caf\xE9 \x80uro";  // U+00E9, then U+20AC (not U+0080)
+    MakeFolder(name);
+    MakeFile(name + "\\inside.txt");
+
+    EXPECT_EQ(services.DeleteFolder(name), Status::ok);
+    EXPECT_FALSE(Exists(name));
+}
+
+// On a thread without COM the creation fails, as it does where the scripting
+// runtime is missing; the object created before must not stay held.
+TEST_F(DeleteFolderTest, NothingIsHeldAfterAFailedCreation)
+{
+    MakeFolder(folder / "WinTools");
+    Status created = Status::ok;
+    std::thread([&] { created = services.CreateFileSystemObject(); }).join();
+
+    EXPECT_EQ(created, Status::failed);
+    EXPECT_EQ(services.DeleteFolder(folder / "WinTools"), Status::failed);
+    EXPECT_TRUE(Exists(folder / "WinTools"));
 }
 
 }  // namespace
