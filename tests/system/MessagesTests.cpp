@@ -1,7 +1,6 @@
 // The real message box, found and dismissed by a watcher thread.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <optional>
 #include <string>
 #include <thread>
@@ -14,19 +13,40 @@ namespace {
 struct SeenBox {
     bool found = false;
     bool ownerEnabled = true;
+    std::string title;
     std::string text;
 };
 
-// Waits (boundedly) for a dialog titled `title`, notes what it shows and
-// presses OK.
-SeenBox WatchFor(const std::string& title, HWND owner)
+BOOL CALLBACK KeepDialog(HWND window, LPARAM found)
+{
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) != "#32770") {
+        return TRUE;
+    }
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+HWND FindDialogOf(DWORD threadId)
+{
+    HWND dialog = nullptr;
+    EnumThreadWindows(threadId, KeepDialog, reinterpret_cast<LPARAM>(&dialog));
+    return dialog;
+}
+
+// Waits, for a bounded time, for a dialog of the thread `threadId`, notes what
+// it shows and presses OK.
+SeenBox WatchFor(DWORD threadId, HWND owner)
 {
     SeenBox seen;
     for (int attempt = 0; attempt < 400 && !seen.found; ++attempt) {
-        if (const HWND box = FindWindowA("#32770", title.c_str())) {
+        if (const HWND box = FindDialogOf(threadId)) {
             seen.found = true;
             seen.ownerEnabled = IsWindowEnabled(owner) != FALSE;
             char text[256] = {};
+            GetWindowTextA(box, text, sizeof text);
+            seen.title = text;
             GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
             seen.text = text;
             PostMessageA(box, WM_COMMAND, IDOK, 0);
@@ -55,11 +75,12 @@ TEST(ShowMessage, BlocksTheActiveWindowUntilDismissed)
 
     for (const Row& row : rows) {
         SeenBox seen;
-        std::thread watcher([&] { seen = WatchFor(row.shownTitle, owner); });
+        std::thread watcher([&, thread = GetCurrentThreadId()] { seen = WatchFor(thread, owner); });
         Win32SystemServices().ShowMessage("Error opening parent key", row.style, row.title);
         watcher.join();
 
-        EXPECT_TRUE(seen.found) << row.shownTitle;
+        ASSERT_TRUE(seen.found) << row.shownTitle;
+        EXPECT_EQ(seen.title, row.shownTitle);
         EXPECT_EQ(seen.text, "Error opening parent key");
         EXPECT_FALSE(seen.ownerEnabled) << "the main window took input";
         EXPECT_TRUE(IsWindowEnabled(owner)) << "enabled again afterwards";
