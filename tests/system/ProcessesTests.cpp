@@ -35,6 +35,9 @@ TEST(Environment, UserNameIsTheLogonNameUpperCased)
     for (char& c : expected) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
+    if (expected == logon) {
+        GTEST_SKIP() << "the logon name " << logon << " has nothing to upper-case";
+    }
     Win32SystemServices services;
     EXPECT_EQ(services.CurrentUserName(), expected) << "logon name " << logon;
 }
