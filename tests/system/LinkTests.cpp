@@ -1,0 +1,73 @@
+// Deleting never reaches through a folder link. The links are made from the
+// Unix side by links.sh before these tests run.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/system/SystemTestSupport.h"
+
+namespace scourwell::testing {
+namespace {
+
+const std::string kRoot = "C:\\scourwell-links";
+
+class LinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Attributes(kRoot + "\\linked") & FILE_ATTRIBUTE_REPARSE_POINT)
+            << "the folder links were not made (links.sh setup)";
+        ASSERT_EQ(services.CreateFileSystemObject(), Status::ok);
+    }
+
+    static void ExpectCanaryIntact()
+    {
+        EXPECT_TRUE(Exists(kRoot + "\\canary\\one.txt"));
+        EXPECT_TRUE(Exists(kRoot + "\\canary\\deep\\two.txt"));
+    }
+
+    Win32SystemServices services;
+};
+
+TEST_F(LinkTest, DeleteFolderNeverEmptiesTheTargetOfALinkInside)
+{
+    const std::string holder = kRoot + "\\holder";
+    const Status status = services.DeleteFolder(holder);
+
+    ExpectCanaryIntact();
+    if (status == Status::ok) {
+        EXPECT_FALSE(Exists(holder));  // the link went as a link
+    } else {
+        // Wine cannot unlink a folder link, so the object is never called.
+        EXPECT_EQ(status, Status::failed);
+        EXPECT_TRUE(Exists(holder + "\\plain.txt"));
+        EXPECT_TRUE(Exists(holder + "\\nested\\three.txt"));
+    }
+}
+
+TEST_F(LinkTest, DeleteFolderOnALinkRemovesAtMostTheLink)
+{
+    const Status status = services.DeleteFolder(kRoot + "\\linked");
+
+    ExpectCanaryIntact();
+    EXPECT_EQ(status == Status::ok, !Exists(kRoot + "\\linked"));
+}
+
+TEST_F(LinkTest, DeleteMatchingNeverActsInsideALinkedFolder)
+{
+    EXPECT_EQ(services.DeleteMatching(kRoot + "\\linked\\*.*"), Status::failed);
+    EXPECT_EQ(services.DeleteMatching(kRoot + "\\linked\\*.txt"), Status::failed);
+    ExpectCanaryIntact();
+}
+
+TEST_F(LinkTest, DeleteMatchingLeavesAFolderLinkAlone)
+{
+    EXPECT_EQ(services.DeleteMatching(kRoot + "\\mixed\\*.*"), Status::ok);
+
+    EXPECT_FALSE(Exists(kRoot + "\\mixed\\four.txt"));
+    EXPECT_TRUE(Exists(kRoot + "\\mixed\\link"));
+    ExpectCanaryIntact();
+}
+
+}  // namespace
+}  // namespace scourwell::testing
