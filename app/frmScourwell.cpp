@@ -10,8 +10,6 @@
 #include "scan/ScanRun.h"
 #include "system/Win32SystemServices.h"
 
-// winuser.h names the system's hand cursor IDC_HAND too; ours is a resource.
-#undef IDC_HAND
 #include "resources/resource.h"
 
 namespace scourwell {
@@ -55,16 +53,17 @@ constexpr DWORD kLabel = WS_VISIBLE | SS_LEFT;
 
 // Parents come before their children. Within one container the rows are in
 // z-order, topmost first: pictures and the list above labels, Label3 above
-// output.
+// output, and Label2 above Label1, whose rectangle reaches into Label2's
+// first line.
 constexpr ControlRow kControls[] = {
     {Control::Picture2, "STATIC", kWindow, 0, 0, 6930, 727, 3, "", Font::standard,
      kContainer | SS_LEFT | WS_TABSTOP, WS_EX_CONTROLPARENT},
     {Control::Picture3, "STATIC", Control::Picture2, 5760, 120, 930, 465, 10, "", Font::standard,
      WS_VISIBLE | SS_BITMAP | SS_NOTIFY | WS_TABSTOP, 0},
-    {Control::Label1, "STATIC", Control::Picture2, 360, 150, 6135, 255, 4,
-     "Welcome to the Scourwell Tool", Font::arialBold, kLabel, 0},
     {Control::Label2, "STATIC", Control::Picture2, 720, 360, 6135, 255, 7,
      "This tool will automatically scan for and delete known malware", Font::arialRegular, kLabel, 0},
+    {Control::Label1, "STATIC", Control::Picture2, 360, 150, 6135, 255, 4,
+     "Welcome to the Scourwell Tool", Font::arialBold, kLabel, 0},
     {Control::Frame1, "BUTTON", kWindow, 480, 1080, 6015, 2775, 0, "System Scan", Font::standard,
      kContainer | BS_GROUPBOX, WS_EX_CONTROLPARENT},
     {Control::Picture1, "STATIC", Control::Frame1, 2640, 2160, 3255, 375, 1, "", Font::standard,
@@ -309,7 +308,7 @@ bool frmScourwell::CreateControls()
     if (donatePicture_)
         SendMessageA(control(Control::Picture3), STM_SETIMAGE, IMAGE_BITMAP,
                      reinterpret_cast<LPARAM>(donatePicture_.get()));
-    hand_ = LoadCursorA(instance_, MAKEINTRESOURCEA(IDC_HAND));
+    hand_ = LoadCursorA(instance_, MAKEINTRESOURCEA(IDC_POINTING_HAND));
     focusBeforeDeactivation_ = control(Control::Picture1);
     return true;
 }

@@ -163,6 +163,9 @@ TEST(Window, OpensWithItsLayoutTextsAndKeyboardOrder)
     EXPECT_TRUE(Above(c["logOutput"], c["Label3"]));
     EXPECT_TRUE(Above(c["logOutput"], c["output"]));
     EXPECT_TRUE(Above(c["Label3"], c["output"]));
+    // Label1's rectangle reaches 3 pixels into Label2's: its background must
+    // not cut the top off Label2's text.
+    EXPECT_TRUE(Above(c["Label2"], c["Label1"]));
 
     // Header band in the window colour, then the two-pixel grey-text line,
     // then the face colour.
