@@ -80,6 +80,9 @@ TEST(Donation, HandlerReceivesExactlyTheAddressBeforeAndAfterARun)
         SCOPED_TRACE("finished");
         clickAndReceive();
     }
+    // Cancel closes the finished window too.
+    Click(app.Button("Cancel"));
+    EXPECT_TRUE(app.WaitForExit());
 }
 
 TEST(Donation, WithoutHandlerTheWarningNamesTheAddress)
@@ -97,6 +100,8 @@ TEST(Donation, WithoutHandlerTheWarningNamesTheAddress)
     ASSERT_TRUE(box) << "no warning";
     EXPECT_EQ(box->title, "Warning");
     EXPECT_EQ(box->text, std::string("Error jumping to:") + kAddress);
+    EXPECT_EQ(box->owner, app.window());
+    EXPECT_FALSE(box->ownerEnabled);
     EXPECT_TRUE(PressOk(*box));
 
     // The window carries on in its ready state.

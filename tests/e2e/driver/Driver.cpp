@@ -271,6 +271,8 @@ std::optional<MessageBoxInfo> FindMessageBox(DWORD processId)
     MessageBoxInfo box;
     box.dialog = search.found;
     box.title = TextOf(search.found);
+    box.owner = GetWindow(search.found, GW_OWNER);
+    box.ownerEnabled = box.owner != nullptr && IsWindowEnabled(box.owner);
     // The message is the box's one static control with text (the icon has none).
     for (HWND control : FindControls(search.found, "Static")) {
         if (std::string text = TextOf(control); !text.empty()) {

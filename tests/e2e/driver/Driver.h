@@ -82,6 +82,8 @@ struct MessageBoxInfo {
     HWND dialog = nullptr;
     std::string title;
     std::string text;
+    HWND owner = nullptr;       // the window the box belongs to, if any
+    bool ownerEnabled = false;  // whether that window took input while the box was up
 };
 
 // A visible message box (#32770 dialog) of process `processId`, if one is up.
