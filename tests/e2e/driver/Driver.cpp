@@ -382,17 +382,28 @@ std::string ScourwellProcess::DefaultPath()
 
 ScourwellProcess::ScourwellProcess(const std::string& exePath)
 {
+    // In a job that ends with its last handle, so the program and whatever it
+    // started go even when the driver itself dies.
+    job_.reset(CreateJobObjectA(nullptr, nullptr));
+    if (job_) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    }
     const std::string folder = exePath.substr(0, exePath.find_last_of('\\'));
     std::string commandLine = "\"" + exePath + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                       &startup, &info)) {
-        process_.reset(info.hProcess);
-        CloseHandle(info.hThread);
-        processId_ = info.dwProcessId;
-    }
+    if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        folder.c_str(), &startup, &info))
+        return;
+    process_.reset(info.hProcess);
+    const UniqueHandle thread(info.hThread);
+    processId_ = info.dwProcessId;
+    if (job_)
+        AssignProcessToJobObject(job_.get(), process_.get());
+    ResumeThread(thread.get());
 }
 
 ScourwellProcess::~ScourwellProcess()

@@ -19,7 +19,8 @@
 //     EXPECT_TRUE(app.WaitForExit());
 //
 // The process is terminated when the ScourwellProcess object goes away, so a
-// failed scenario never leaves it running.
+// failed scenario never leaves it running; it runs in a job that ends with
+// the driver, so not even a crashed driver leaves it behind.
 #pragma once
 
 #include <windows.h>
@@ -138,6 +139,7 @@ public:
     void Terminate();
 
 private:
+    UniqueHandle job_;
     UniqueHandle process_;
     DWORD processId_ = 0;
     HWND window_ = nullptr;
