@@ -78,6 +78,20 @@ COLORREF ScreenPixel(HWND window, int x, int y)
     return colour;
 }
 
+HCURSOR CurrentCursor()
+{
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    return GetCursorInfo(&info) ? info.hCursor : nullptr;
+}
+
+void PointAt(HWND control)
+{
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
 struct Placement {
     const char* name;
     const char* container;  // "" for the window itself
@@ -200,6 +214,15 @@ TEST(Window, OpensWithItsLayoutTextsAndKeyboardOrder)
     EXPECT_FALSE(app.HasExited());
     EXPECT_EQ(TextOf(c["Command1"]), "Start Scan");
     EXPECT_TRUE(IsWindowVisible(c["Label3"]));
+
+    // The pointer turns into the hand over the donation picture only.
+    PointAt(c["Label1"]);
+    EXPECT_TRUE(WaitUntil([&] { return CurrentCursor() != nullptr; }));
+    const HCURSOR arrow = CurrentCursor();
+    PointAt(c["Picture3"]);
+    EXPECT_TRUE(WaitUntil([&] { return CurrentCursor() != arrow; })) << "no hand over Picture3";
+    PointAt(c["Label1"]);
+    EXPECT_TRUE(WaitUntil([&] { return CurrentCursor() == arrow; }));
 }
 
 TEST(Window, CleanMachineRunShowsNoMalwareAndDoneCloses)
