@@ -241,6 +241,12 @@ HWND FocusOf(HWND window)
     return info.hwndFocus;
 }
 
+bool WaitForIdle(HWND window, Duration timeout)
+{
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeout.count()), &ignored) != 0;
+}
+
 void Click(HWND button)
 {
     PostMessageA(button, BM_CLICK, 0, 0);
@@ -446,7 +452,9 @@ std::optional<std::vector<MessageBoxInfo>> ScourwellProcess::RunScan(Duration ti
             return TextOf(command1) == "Done";
         },
         timeout);
-    if (!done)
+    // "Done" comes before the last steps of the run; they are over when the
+    // window takes messages again.
+    if (!done || !WaitForIdle(window_))
         return std::nullopt;
     return boxes;
 }

@@ -71,6 +71,10 @@ std::optional<std::vector<std::string>> ListItems(HWND listBox);
 // The window that has the keyboard focus in `window`'s thread, or null.
 HWND FocusOf(HWND window);
 
+// Returns once `window`'s thread takes messages again (back in its message
+// loop or in a modal one) and has handled one sent now; false on timeout.
+bool WaitForIdle(HWND window, Duration timeout = kTimeout);
+
 // ---- Acting on windows (posted: they return at once) --------------------
 
 void Click(HWND button);           // BM_CLICK
@@ -127,9 +131,9 @@ public:
     // A button of the main window by its caption.
     HWND Button(std::string_view caption) const { return FindControl(window_, "Button", caption); }
 
-    // Clicks "Start Scan" and waits until the button reads "Done", pressing OK
-    // on every message box on the way. Returns the boxes in the order they
-    // came; nothing when "Done" did not come in time.
+    // Clicks "Start Scan" and waits until the button reads "Done" and the run
+    // has returned, pressing OK on every message box on the way. Returns the
+    // boxes in the order they came; nothing when the run did not end in time.
     std::optional<std::vector<MessageBoxInfo>> RunScan(Duration timeout = Duration{120000});
 
     bool HasExited() const;
