@@ -41,13 +41,6 @@ std::string ReadFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Waits until the window's thread has handled everything posted before.
-bool Settle(HWND window)
-{
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored) != 0;
-}
-
 TEST(Donation, HandlerReceivesExactlyTheAddressBeforeAndAfterARun)
 {
     const std::string received = TempFile("scourwell-donation-address.txt");
@@ -67,7 +60,7 @@ TEST(Donation, HandlerReceivesExactlyTheAddressBeforeAndAfterARun)
         ClickPicture(picture3);
         EXPECT_TRUE(WaitUntil([&] { return !ReadFile(received).empty(); })) << "the handler was not started";
         EXPECT_EQ(ReadFile(received), kAddress);
-        EXPECT_TRUE(Settle(app.window()));
+        EXPECT_TRUE(WaitForIdle(app.window()));
         EXPECT_FALSE(FindMessageBox(app.id())) << FindMessageBox(app.id())->text;
         DeleteFileA(received.c_str());
     };
@@ -80,6 +73,9 @@ TEST(Donation, HandlerReceivesExactlyTheAddressBeforeAndAfterARun)
         SCOPED_TRACE("finished");
         clickAndReceive();
     }
+    // Cancel closes the finished window too.
+    Click(app.Button("Cancel"));
+    EXPECT_TRUE(app.WaitForExit());
 }
 
 TEST(Donation, WithoutHandlerTheWarningNamesTheAddress)
@@ -97,6 +93,8 @@ TEST(Donation, WithoutHandlerTheWarningNamesTheAddress)
     ASSERT_TRUE(box) << "no warning";
     EXPECT_EQ(box->title, "Warning");
     EXPECT_EQ(box->text, std::string("Error jumping to:") + kAddress);
+    EXPECT_EQ(box->owner, app.window());
+    EXPECT_FALSE(box->ownerEnabled);
     EXPECT_TRUE(PressOk(*box));
 
     // The window carries on in its ready state.

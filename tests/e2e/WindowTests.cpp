@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,6 +76,20 @@ COLORREF ScreenPixel(HWND window, int x, int y)
     const COLORREF colour = GetPixel(screen, point.x, point.y);
     ReleaseDC(nullptr, screen);
     return colour;
+}
+
+HCURSOR CurrentCursor()
+{
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    return GetCursorInfo(&info) ? info.hCursor : nullptr;
+}
+
+void PointAt(HWND control)
+{
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
 }
 
 struct Placement {
@@ -198,6 +214,15 @@ TEST(Window, OpensWithItsLayoutTextsAndKeyboardOrder)
     EXPECT_FALSE(app.HasExited());
     EXPECT_EQ(TextOf(c["Command1"]), "Start Scan");
     EXPECT_TRUE(IsWindowVisible(c["Label3"]));
+
+    // The pointer turns into the hand over the donation picture only.
+    PointAt(c["Label1"]);
+    EXPECT_TRUE(WaitUntil([&] { return CurrentCursor() != nullptr; }));
+    const HCURSOR arrow = CurrentCursor();
+    PointAt(c["Picture3"]);
+    EXPECT_TRUE(WaitUntil([&] { return CurrentCursor() != arrow; })) << "no hand over Picture3";
+    PointAt(c["Label1"]);
+    EXPECT_TRUE(WaitUntil([&] { return CurrentCursor() == arrow; }));
 }
 
 TEST(Window, CleanMachineRunShowsNoMalwareAndDoneCloses)
@@ -216,6 +241,9 @@ TEST(Window, CleanMachineRunShowsNoMalwareAndDoneCloses)
     ASSERT_EQ(boxes->size(), 1u);
     EXPECT_EQ((*boxes)[0].text, "Error opening parent key");
     EXPECT_EQ((*boxes)[0].title, "Scourwell");
+    // Application-modal: the window takes no clicks (no second run) meanwhile.
+    EXPECT_EQ((*boxes)[0].owner, app.window());
+    EXPECT_FALSE((*boxes)[0].ownerEnabled);
 
     EXPECT_EQ(TextOf(c["Command1"]), "Done");
     EXPECT_EQ(TextOf(c["output"]), "Scanning Complete. No malware was found on your system.");
@@ -229,34 +257,85 @@ TEST(Window, CleanMachineRunShowsNoMalwareAndDoneCloses)
     EXPECT_EQ(app.ExitCode(), 0u);
 }
 
+std::optional<LRESULT> TopIndex(HWND list)
+{
+    DWORD_PTR index = 0;
+    if (!SendMessageTimeoutA(list, LB_GETTOPINDEX, 0, 0, SMTO_ABORTIFHUNG, 5000, &index))
+        return std::nullopt;
+    return static_cast<LRESULT>(index);
+}
+
 TEST(Window, SeededFindingsAreListedInOrderAndRemoved)
 {
-    const std::string nail = WindowsDirectory() + "\\nail.exe";
-    SeededFile nailFile(nail);
-    SeededKey aurora(HKEY_CURRENT_USER, "Software\\Aurora");
-    SeededKey auroraChild(HKEY_CURRENT_USER, "Software\\Aurora\\Settings");
-    ASSERT_TRUE(nailFile.created() && aurora.created() && auroraChild.created());
+    const std::string windows = WindowsDirectory();
+    const std::string drive = windows.substr(0, 2);
+    const std::string nail = windows + "\\nail.exe";
+    const char kRemoved[] =
+        "Malware file(s) have been detected and are listed below. The files have been removed from your system.\r\n";
+    const char kPartlyRemoved[] =
+        "Malware file(s) have been detected and are listed below. Some of them could not be removed from your "
+        "system and are marked in the list.\r\n";
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;  // in the order the probes ask for them
+        bool holdFirstFileOpen;
+        std::vector<std::string> expectedList;
+        const char* expectedOutput;
+        bool scrollBar;
+    };
+    const Case cases[] = {
+        {"a file and a key", {nail}, false, {nail, "HKEY_CURRENT_USER\\Software\\Aurora"}, kRemoved, false},
+        {"more than the list shows",
+         {nail, windows + "\\tdtb.exe", windows + "\\svcproc.exe", windows + "\\System32\\DrPMon.dll",
+          windows + "\\system32\\qzqnfn.exe", drive + "\\windows.exe"},
+         false,
+         {nail, windows + "\\tdtb.exe", windows + "\\svcproc.exe", windows + "\\System32\\DrPMon.dll",
+          windows + "\\system32\\qzqnfn.exe", drive + "\\windows.exe", "HKEY_CURRENT_USER\\Software\\Aurora"},
+         kRemoved, true},
+        {"a file held open by another program",
+         {nail}, true, {nail + " (not removed)", "HKEY_CURRENT_USER\\Software\\Aurora"}, kPartlyRemoved, false},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        std::vector<std::unique_ptr<SeededFile>> files;
+        for (const std::string& path : test.files) {
+            files.push_back(std::make_unique<SeededFile>(path));
+            ASSERT_TRUE(files.back()->created()) << path;
+        }
+        SeededKey aurora(HKEY_CURRENT_USER, "Software\\Aurora");
+        SeededKey auroraChild(HKEY_CURRENT_USER, "Software\\Aurora\\Settings");
+        ASSERT_TRUE(aurora.created() && auroraChild.created());
+        UniqueHandle held;
+        if (test.holdFirstFileOpen) {
+            // Open without delete sharing, as a running program holds its file.
+            const HANDLE file = CreateFileA(test.files.front().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(file, INVALID_HANDLE_VALUE);
+            held.reset(file);
+        }
 
-    ScourwellProcess app(ScourwellProcess::DefaultPath());
-    ASSERT_TRUE(app.WaitForWindow());
-    Controls c = FindAll(app.window());
-    ASSERT_NE(c["output"], nullptr);
+        ScourwellProcess app(ScourwellProcess::DefaultPath());
+        ASSERT_TRUE(app.WaitForWindow());
+        Controls c = FindAll(app.window());
+        ASSERT_NE(c["output"], nullptr);
 
-    const auto boxes = app.RunScan();
-    ASSERT_TRUE(boxes) << "the run did not finish";
-    EXPECT_TRUE(IsWindowVisible(c["logOutput"]));
-    EXPECT_FALSE(IsWindowVisible(c["Label3"]));
-    EXPECT_EQ(ListItems(c["logOutput"]),
-              (std::vector<std::string>{nail, "HKEY_CURRENT_USER\\Software\\Aurora"}));
-    EXPECT_EQ(TextOf(c["output"]),
-              "Malware file(s) have been detected and are listed below. The files have been removed from your "
-              "system.\r\n");
-    EXPECT_FALSE(FileExists(nail));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Aurora"));
-    EXPECT_TRUE(SaveScreenshot(app.window(), Screenshot("window-finished-findings.png")));
+        ASSERT_TRUE(app.RunScan()) << "the run did not finish";
+        EXPECT_TRUE(IsWindowVisible(c["logOutput"]));
+        EXPECT_FALSE(IsWindowVisible(c["Label3"]));
+        EXPECT_EQ(ListItems(c["logOutput"]), test.expectedList);
+        EXPECT_EQ(TextOf(c["output"]), test.expectedOutput);
+        EXPECT_EQ((GetWindowLongA(c["logOutput"], GWL_STYLE) & WS_VSCROLL) != 0, test.scrollBar);
+        EXPECT_EQ(TopIndex(c["logOutput"]), 0) << "the first items stay in view";
+        for (std::size_t i = 0; i < test.files.size(); ++i)
+            EXPECT_EQ(FileExists(test.files[i]), i == 0 && test.holdFirstFileOpen) << test.files[i];
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Aurora"));
+        if (test.scrollBar) {
+            EXPECT_TRUE(SaveScreenshot(app.window(), Screenshot("window-finished-findings.png")));
+        }
 
-    Click(c["Command1"]);
-    EXPECT_TRUE(app.WaitForExit());
+        Click(c["Command1"]);
+        EXPECT_TRUE(app.WaitForExit());
+    }
 }
 
 TEST(Window, CancelAndTitleBarCloseEndTheProgramWithoutTouchingTheMachine)

@@ -241,6 +241,12 @@ HWND FocusOf(HWND window)
     return info.hwndFocus;
 }
 
+bool WaitForIdle(HWND window, Duration timeout)
+{
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeout.count()), &ignored) != 0;
+}
+
 void Click(HWND button)
 {
     PostMessageA(button, BM_CLICK, 0, 0);
@@ -271,6 +277,8 @@ std::optional<MessageBoxInfo> FindMessageBox(DWORD processId)
     MessageBoxInfo box;
     box.dialog = search.found;
     box.title = TextOf(search.found);
+    box.owner = GetWindow(search.found, GW_OWNER);
+    box.ownerEnabled = box.owner != nullptr && IsWindowEnabled(box.owner);
     // The message is the box's one static control with text (the icon has none).
     for (HWND control : FindControls(search.found, "Static")) {
         if (std::string text = TextOf(control); !text.empty()) {
@@ -380,17 +388,28 @@ std::string ScourwellProcess::DefaultPath()
 
 ScourwellProcess::ScourwellProcess(const std::string& exePath)
 {
+    // In a job that ends with its last handle, so the program and whatever it
+    // started go even when the driver itself dies.
+    job_.reset(CreateJobObjectA(nullptr, nullptr));
+    if (job_) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    }
     const std::string folder = exePath.substr(0, exePath.find_last_of('\\'));
     std::string commandLine = "\"" + exePath + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                       &startup, &info)) {
-        process_.reset(info.hProcess);
-        CloseHandle(info.hThread);
-        processId_ = info.dwProcessId;
-    }
+    if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        folder.c_str(), &startup, &info))
+        return;
+    process_.reset(info.hProcess);
+    const UniqueHandle thread(info.hThread);
+    processId_ = info.dwProcessId;
+    if (job_)
+        AssignProcessToJobObject(job_.get(), process_.get());
+    ResumeThread(thread.get());
 }
 
 ScourwellProcess::~ScourwellProcess()
@@ -433,7 +452,9 @@ std::optional<std::vector<MessageBoxInfo>> ScourwellProcess::RunScan(Duration ti
             return TextOf(command1) == "Done";
         },
         timeout);
-    if (!done)
+    // "Done" comes before the last steps of the run; they are over when the
+    // window takes messages again.
+    if (!done || !WaitForIdle(window_))
         return std::nullopt;
     return boxes;
 }

@@ -19,7 +19,8 @@
 //     EXPECT_TRUE(app.WaitForExit());
 //
 // The process is terminated when the ScourwellProcess object goes away, so a
-// failed scenario never leaves it running.
+// failed scenario never leaves it running; it runs in a job that ends with
+// the driver, so not even a crashed driver leaves it behind.
 #pragma once
 
 #include <windows.h>
@@ -70,6 +71,10 @@ std::optional<std::vector<std::string>> ListItems(HWND listBox);
 // The window that has the keyboard focus in `window`'s thread, or null.
 HWND FocusOf(HWND window);
 
+// Returns once `window`'s thread takes messages again (back in its message
+// loop or in a modal one) and has handled one sent now; false on timeout.
+bool WaitForIdle(HWND window, Duration timeout = kTimeout);
+
 // ---- Acting on windows (posted: they return at once) --------------------
 
 void Click(HWND button);           // BM_CLICK
@@ -82,6 +87,8 @@ struct MessageBoxInfo {
     HWND dialog = nullptr;
     std::string title;
     std::string text;
+    HWND owner = nullptr;       // the window the box belongs to, if any
+    bool ownerEnabled = false;  // whether that window took input while the box was up
 };
 
 // A visible message box (#32770 dialog) of process `processId`, if one is up.
@@ -124,9 +131,9 @@ public:
     // A button of the main window by its caption.
     HWND Button(std::string_view caption) const { return FindControl(window_, "Button", caption); }
 
-    // Clicks "Start Scan" and waits until the button reads "Done", pressing OK
-    // on every message box on the way. Returns the boxes in the order they
-    // came; nothing when "Done" did not come in time.
+    // Clicks "Start Scan" and waits until the button reads "Done" and the run
+    // has returned, pressing OK on every message box on the way. Returns the
+    // boxes in the order they came; nothing when the run did not end in time.
     std::optional<std::vector<MessageBoxInfo>> RunScan(Duration timeout = Duration{120000});
 
     bool HasExited() const;
@@ -136,6 +143,7 @@ public:
     void Terminate();
 
 private:
+    UniqueHandle job_;
     UniqueHandle process_;
     DWORD processId_ = 0;
     HWND window_ = nullptr;
