@@ -28,8 +28,6 @@ constexpr const char* kPartlyRemovedSentence =
     "your system and are marked in the list.\r\n";
 constexpr const char* kWinToolsLabel = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\...\\WinTools";
 
-constexpr scourwell::e2e::Duration kSettle{10000};
-
 constexpr DWORD kReadOnly = FILE_ATTRIBUTE_READONLY;
 constexpr DWORD kHidden = FILE_ATTRIBUTE_HIDDEN;
 constexpr DWORD kSystem = FILE_ATTRIBUTE_SYSTEM;
@@ -60,9 +58,7 @@ Outcome RunScourwell(const std::string& expectedSentence)
     }
     for (const MessageBoxInfo& box : *boxes) outcome.boxes.push_back(box.title + ": " + box.text);
 
-    // "Done" comes first; the list and the sentence follow, the sentence last.
-    outcome.sentenceShown = scourwell::e2e::WaitUntil(
-        [&] { return FindControl(app.window(), "Static", expectedSentence) != nullptr; }, kSettle);
+    outcome.sentenceShown = FindControl(app.window(), "Static", expectedSentence) != nullptr;
     HWND list = FindControl(app.window(), "ListBox");
     outcome.listVisible = list != nullptr && IsWindowVisible(list);
     if (outcome.listVisible) outcome.list = ListItems(list).value_or(std::vector<std::string>{"<no answer>"});
