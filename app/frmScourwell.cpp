@@ -20,7 +20,6 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 constexpr int kClientWidthTwips = 6945;
 constexpr int kClientHeightTwips = 4230;
 constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL: no default or cancel button
-constexpr int kNoTabStop = -1;
 
 // Line1: the separator under the header band.
 constexpr int kLine1TopTwips = 720;

@@ -1,5 +1,5 @@
-// The donation picture: the shell gets exactly the donation address, and a
-// refusal is answered with the warning box.
+// The donation picture: the shell gets exactly the donation address, to open
+// from Scourwell's folder, and a refusal is answered with the warning box.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -51,15 +51,19 @@ TEST(Donation, HandlerReceivesExactlyTheAddressBeforeAndAfterARun)
     const DefaultValueOverride handler(HKEY_CLASSES_ROOT, kHttpsCommand, command);
     ASSERT_TRUE(handler.applied());
 
-    ScourwellProcess app(ScourwellProcess::DefaultPath());
+    // Started elsewhere, so the handler's folder shows which one the shell got.
+    const std::string exe = ScourwellProcess::DefaultPath();
+    ScourwellProcess app(exe, TempFile(""));
     ASSERT_TRUE(app.WaitForWindow());
     const HWND picture3 = FindPicture3(app.window());
     ASSERT_NE(picture3, nullptr);
 
+    // The shell starts the handler in Scourwell's own folder.
+    const std::string expected = std::string(kAddress) + "\n" + exe.substr(0, exe.find_last_of('\\'));
     const auto clickAndReceive = [&] {
         ClickPicture(picture3);
         EXPECT_TRUE(WaitUntil([&] { return !ReadFile(received).empty(); })) << "the handler was not started";
-        EXPECT_EQ(ReadFile(received), kAddress);
+        EXPECT_EQ(ReadFile(received), expected);
         EXPECT_TRUE(WaitForIdle(app.window()));
         EXPECT_FALSE(FindMessageBox(app.id())) << FindMessageBox(app.id())->text;
         DeleteFileA(received.c_str());

@@ -386,7 +386,7 @@ std::string ScourwellProcess::DefaultPath()
     return WindowsPath(SCOURWELL_EXE);
 }
 
-ScourwellProcess::ScourwellProcess(const std::string& exePath)
+ScourwellProcess::ScourwellProcess(const std::string& exePath, std::optional<std::string> workingFolder)
 {
     // In a job that ends with its last handle, so the program and whatever it
     // started go even when the driver itself dies.
@@ -396,7 +396,7 @@ ScourwellProcess::ScourwellProcess(const std::string& exePath)
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
         SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
     }
-    const std::string folder = exePath.substr(0, exePath.find_last_of('\\'));
+    const std::string folder = workingFolder.value_or(exePath.substr(0, exePath.find_last_of('\\')));
     std::string commandLine = "\"" + exePath + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

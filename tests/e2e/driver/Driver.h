@@ -113,9 +113,9 @@ public:
     // in SCOURWELL_EXE).
     static std::string DefaultPath();
 
-    // Starts `exePath` (a Windows path) in its own folder. started() tells
-    // whether that worked.
-    explicit ScourwellProcess(const std::string& exePath);
+    // Starts `exePath` (a Windows path) with `workingFolder` as its current
+    // folder, by default its own. started() tells whether that worked.
+    explicit ScourwellProcess(const std::string& exePath, std::optional<std::string> workingFolder = std::nullopt);
     ~ScourwellProcess();  // terminates the process if it still runs
     ScourwellProcess(const ScourwellProcess&) = delete;
     ScourwellProcess& operator=(const ScourwellProcess&) = delete;
