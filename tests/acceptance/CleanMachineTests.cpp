@@ -1,0 +1,111 @@
+// A clean machine reporting itself as Windows XP, 7 and 10: the run finds
+// nothing, says so, and ends on "Done", whatever the version.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "Machine.h"
+#include "Seed.h"
+#include "tests/e2e/driver/Driver.h"
+
+namespace acceptance {
+namespace {
+
+using scourwell::e2e::FindControl;
+using scourwell::e2e::ScourwellProcess;
+
+constexpr const char* kWineKey = "Software\\Wine";
+
+// Wine takes the version it reports from this value when a process starts;
+// the value the prefix had is put back afterwards.
+class ReportedVersion {
+public:
+    explicit ReportedVersion(const std::string& version) : previous_(Current())
+    {
+        SetValue(HKEY_CURRENT_USER, kWineKey, "Version", version);
+    }
+    ~ReportedVersion()
+    {
+        if (previous_) {
+            SetValue(HKEY_CURRENT_USER, kWineKey, "Version", *previous_);
+            return;
+        }
+        scourwell::UniqueHkey key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kWineKey, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS)
+            RegDeleteValueA(key.get(), "Version");
+    }
+    ReportedVersion(const ReportedVersion&) = delete;
+    ReportedVersion& operator=(const ReportedVersion&) = delete;
+
+private:
+    static std::optional<std::string> Current()
+    {
+        scourwell::UniqueHkey key;
+        std::array<char, 64> value{};
+        DWORD size = value.size() - 1, type = 0;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kWineKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS ||
+            RegQueryValueExA(key.get(), "Version", nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+                ERROR_SUCCESS ||
+            type != REG_SZ)
+            return std::nullopt;
+        return std::string(value.data());
+    }
+
+    std::optional<std::string> previous_;
+};
+
+// What the command interpreter, started now, says the system is.
+std::string VersionSeenByNewProcesses(const std::string& scratch)
+{
+    Run("cmd /c ver > \"" + scratch + "\"");
+    std::string text = ReadFile(scratch);
+    RemoveEntry(scratch);
+    return text;
+}
+
+struct VersionCase {
+    const char* wineVersion;
+    const char* announces;  // what "ver" prints for it
+};
+
+class CleanMachine : public testing::TestWithParam<VersionCase> {};
+
+TEST_P(CleanMachine, FindsNothingAndSaysSo)
+{
+    ASSERT_FALSE(FileExists(Bases{}.winTools)) << "the machine is not clean";
+    ReportedVersion reported(GetParam().wineVersion);
+    ASSERT_NE(VersionSeenByNewProcesses(SystemDrive() + "\\scourwell-ver.txt").find(GetParam().announces),
+              std::string::npos)
+        << "the prefix does not report " << GetParam().wineVersion;
+
+    ScourwellProcess app(ScourwellProcess::DefaultPath());
+    ASSERT_TRUE(app.WaitForWindow());
+    const auto boxes = app.RunScan();
+    ASSERT_TRUE(boxes) << "the run did not reach Done";
+    // A clean machine has no RunServices key, and its WinTools row says so.
+    const bool runServicesMissing = !KeyExists(HKEY_LOCAL_MACHINE, kRunServicesKey);
+    ASSERT_EQ(boxes->size(), runServicesMissing ? 1u : 0u);
+    if (runServicesMissing) {
+        EXPECT_EQ(boxes->front().text, "Error opening parent key");
+    }
+
+    EXPECT_NE(FindControl(app.window(), "Static", "Scanning Complete. No malware was found on your system."), nullptr);
+    HWND list = FindControl(app.window(), "ListBox");
+    EXPECT_TRUE(list == nullptr || !IsWindowVisible(list)) << "the list shows on a clean machine";
+    HWND targetNames = FindControl(app.window(), "Static",
+                                   "WinTools, WinToolsA.exe, WinToolsS.exe, SpecialGoods.info, Newgenlook.info, and "
+                                   "Nail.exe (Aurora)");
+    EXPECT_TRUE(targetNames == nullptr || !IsWindowVisible(targetNames)) << "the target names still show";
+    scourwell::e2e::Click(app.Button("Done"));
+    EXPECT_TRUE(app.WaitForExit());
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, CleanMachine,
+                         testing::Values(VersionCase{"winxp", "Windows 5.1."}, VersionCase{"win7", "Windows 6.1."},
+                                         VersionCase{"win10", "Windows 10.0."}),
+                         [](const testing::TestParamInfo<VersionCase>& version) { return version.param.wineVersion; });
+
+}  // namespace
+}  // namespace acceptance
