@@ -48,7 +48,7 @@ TEST(Donation, HandlerReceivesExactlyTheAddressBeforeAndAfterARun)
     std::string command = WindowsPath(URL_HANDLER_EXE);
     command.insert(command.begin(), '"');
     command += "\" \"" + received + "\" \"%1\"";
-    const DefaultValueOverride handler(HKEY_CLASSES_ROOT, kHttpsCommand, command);
+    const ValueOverride handler(HKEY_CLASSES_ROOT, kHttpsCommand, "", RegistryValue::Text(command));
     ASSERT_TRUE(handler.applied());
 
     // Started elsewhere, so the handler's folder shows which one the shell got.

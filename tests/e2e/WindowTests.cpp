@@ -113,22 +113,45 @@ const Placement kLayout[] = {
     {"Command2", "Picture1", 1680, 0, 1335, 375},
 };
 
-// 15 twips to the pixel at 96 dpi, rounded to the nearest pixel.
-int Pixels(int twips)
+// Twips to pixels, rounded to the nearest: 15 twips to the pixel at 96 dpi.
+int Pixels(int twips, int dpi)
 {
-    return (twips * 96 + 720) / 1440;
+    return (twips * dpi + 720) / 1440;
 }
 
-POINT OriginInWindow(const std::string& name)
+POINT OriginInWindow(const std::string& name, int dpi)
 {
     for (const Placement& p : kLayout) {
         if (name == p.name) {
-            POINT origin = p.container[0] == '\0' ? POINT{0, 0} : OriginInWindow(p.container);
-            return {origin.x + Pixels(p.left), origin.y + Pixels(p.top)};
+            POINT origin = p.container[0] == '\0' ? POINT{0, 0} : OriginInWindow(p.container, dpi);
+            return {origin.x + Pixels(p.left, dpi), origin.y + Pixels(p.top, dpi)};
         }
     }
     ADD_FAILURE() << "no placement for " << name;
     return {};
+}
+
+// The client area and every control's container and rectangle, as the
+// twips layout gives them at `dpi`.
+void ExpectLayout(HWND window, Controls& c, int dpi)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, Pixels(6945, dpi));
+    EXPECT_EQ(client.bottom, Pixels(4230, dpi));
+    for (const Placement& p : kLayout) {
+        SCOPED_TRACE(p.name);
+        const HWND control = c[p.name];
+        EXPECT_EQ(GetParent(control), p.container[0] == '\0' ? window : c[p.container]);
+        const POINT origin = OriginInWindow(p.name, dpi);
+        const RECT rect = RectInClient(control, window);
+        EXPECT_EQ(rect.left, origin.x);
+        EXPECT_EQ(rect.top, origin.y);
+        // Picture3 is sized to its 62 x 31 pixel picture, at any resolution.
+        const bool picture = std::string(p.name) == "Picture3";
+        EXPECT_EQ(rect.right - rect.left, picture ? 62 : Pixels(p.width, dpi));
+        EXPECT_EQ(rect.bottom - rect.top, picture ? 31 : Pixels(p.height, dpi));
+    }
 }
 
 TEST(Window, OpensWithItsLayoutTextsAndKeyboardOrder)
@@ -159,18 +182,9 @@ TEST(Window, OpensWithItsLayoutTextsAndKeyboardOrder)
     EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
     EXPECT_NEAR((frame.top + frame.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
 
-    for (const Placement& p : kLayout) {
-        SCOPED_TRACE(p.name);
-        const HWND control = c[p.name];
-        EXPECT_EQ(GetParent(control), p.container[0] == '\0' ? window : c[p.container]);
-        const POINT origin = OriginInWindow(p.name);
-        const RECT rect = RectInClient(control, window);
-        EXPECT_EQ(rect.left, origin.x);
-        EXPECT_EQ(rect.top, origin.y);
-        EXPECT_EQ(rect.right - rect.left, Pixels(p.width));
-        EXPECT_EQ(rect.bottom - rect.top, Pixels(p.height));
-        EXPECT_EQ(IsWindowVisible(control) != FALSE, std::string(p.name) != "logOutput");
-    }
+    ExpectLayout(window, c, 96);
+    for (const auto& [name, control] : c)
+        EXPECT_EQ(IsWindowVisible(control) != FALSE, name != "logOutput") << name;
     EXPECT_EQ(ListItems(c["logOutput"]), std::vector<std::string>{});
 
     // Pictures and the list above the labels they overlap; Label3 above output.
@@ -223,6 +237,21 @@ TEST(Window, OpensWithItsLayoutTextsAndKeyboardOrder)
     EXPECT_TRUE(WaitUntil([&] { return CurrentCursor() != arrow; })) << "no hand over Picture3";
     PointAt(c["Label1"]);
     EXPECT_TRUE(WaitUntil([&] { return CurrentCursor() == arrow; }));
+}
+
+TEST(Window, LayoutFollowsTheDisplayResolution)
+{
+    // Read by each program as it starts.
+    const ValueOverride largeFonts(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels",
+                                   RegistryValue::Number(120));
+    ASSERT_TRUE(largeFonts.applied());
+    ScourwellProcess app(ScourwellProcess::DefaultPath());
+    ASSERT_TRUE(app.WaitForWindow());
+    Controls c = FindAll(app.window());
+    for (const auto& [name, control] : c)
+        ASSERT_NE(control, nullptr) << name << " not found";
+    ExpectLayout(app.window(), c, 120);
+    EXPECT_TRUE(SaveScreenshot(app.window(), Screenshot("window-open-120dpi.png")));
 }
 
 TEST(Window, CleanMachineRunShowsNoMalwareAndDoneCloses)

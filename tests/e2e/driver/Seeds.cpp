@@ -1,44 +1,50 @@
 #include "Seeds.h"
 
 #include <utility>
-#include <vector>
 
 #include "system/Handles.h"
 
 namespace scourwell::e2e {
 namespace {
 
-std::optional<std::string> ReadDefaultValue(HKEY root, const std::string& subKey)
+std::optional<RegistryValue> ReadValue(HKEY root, const std::string& subKey, const std::string& name)
 {
     UniqueHkey key;
     if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
-    DWORD type = 0;
+    RegistryValue value;
     DWORD size = 0;
-    if (RegQueryValueExA(key.get(), nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS)
         return std::nullopt;
-    std::string value(size, '\0');
-    if (RegQueryValueExA(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
-        ERROR_SUCCESS)
+    value.data.resize(size);
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, reinterpret_cast<BYTE*>(value.data.data()),
+                         &size) != ERROR_SUCCESS)
         return std::nullopt;
-    value.resize(size);
-    while (!value.empty() && value.back() == '\0')
-        value.pop_back();
+    value.data.resize(size);
     return value;
 }
 
-bool WriteDefaultValue(HKEY root, const std::string& subKey, const std::string& value)
+bool WriteValue(HKEY root, const std::string& subKey, const std::string& name, const RegistryValue& value)
 {
     UniqueHkey key;
     if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) !=
         ERROR_SUCCESS)
         return false;
-    return RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    return RegSetValueExA(key.get(), name.c_str(), 0, value.type, reinterpret_cast<const BYTE*>(value.data.data()),
+                          static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
 }
 
 }  // namespace
+
+RegistryValue RegistryValue::Text(const std::string& text)
+{
+    return {REG_SZ, text + '\0'};
+}
+
+RegistryValue RegistryValue::Number(DWORD number)
+{
+    return {REG_DWORD, std::string(reinterpret_cast<const char*>(&number), sizeof number)};
+}
 
 bool FileExists(const std::string& path)
 {
@@ -93,7 +99,8 @@ SeededFile::~SeededFile()
 
 SeededKey::SeededKey(HKEY root, std::string subKey) : root_(root), subKey_(std::move(subKey))
 {
-    created_ = !KeyExists(root_, subKey_) && WriteDefaultValue(root_, subKey_, "seeded by a Scourwell test");
+    created_ = !KeyExists(root_, subKey_) &&
+               WriteValue(root_, subKey_, "", RegistryValue::Text("seeded by a Scourwell test"));
 }
 
 SeededKey::~SeededKey()
@@ -102,35 +109,28 @@ SeededKey::~SeededKey()
         DeleteKeyTree(root_, subKey_);
 }
 
-DefaultValueOverride::DefaultValueOverride(HKEY root, std::string subKey, std::string value)
-    : root_(root), subKey_(std::move(subKey))
+ValueOverride::ValueOverride(HKEY root, std::string subKey, std::string name, RegistryValue value)
+    : root_(root), subKey_(std::move(subKey)), name_(std::move(name))
 {
     keyExisted_ = KeyExists(root_, subKey_);
-    original_ = ReadDefaultValue(root_, subKey_);
-    applied_ = WriteDefaultValue(root_, subKey_, value);
+    original_ = ReadValue(root_, subKey_, name_);
+    applied_ = WriteValue(root_, subKey_, name_, value);
 }
 
-DefaultValueOverride::~DefaultValueOverride()
+ValueOverride::~ValueOverride()
 {
     if (!applied_)
         return;
     if (!keyExisted_) {
         DeleteKeyTree(root_, subKey_);
-        return;
-    }
-    if (original_) {
-        WriteDefaultValue(root_, subKey_, *original_);
+    } else if (original_) {
+        WriteValue(root_, subKey_, name_, *original_);
     } else {
         UniqueHkey key;
-        if (RegCreateKeyExA(root_, subKey_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) ==
-            ERROR_SUCCESS)
-            RegDeleteValueA(key.get(), nullptr);
+        if (RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS)
+            RegDeleteValueA(key.get(), name_.c_str());
     }
 }
-
-}  // namespace scourwell::e2e
-
-namespace scourwell::e2e {
 
 RemovedKey::RemovedKey(HKEY root, std::string subKey) : root_(root), subKey_(std::move(subKey))
 {
@@ -149,14 +149,12 @@ RemovedKey::RemovedKey(HKEY root, std::string subKey) : root_(root), subKey_(std
         for (DWORD index = 0;; ++index) {
             char name[16384];
             DWORD nameLength = sizeof name;
-            BYTE data[4096];
-            DWORD dataLength = sizeof data;
-            DWORD type = 0;
-            if (RegEnumValueA(key.get(), index, name, &nameLength, nullptr, &type, data, &dataLength) !=
+            if (RegEnumValueA(key.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
                 ERROR_SUCCESS)
                 break;
-            values_.push_back({std::string(name, nameLength), type,
-                               std::string(reinterpret_cast<const char*>(data), dataLength)});
+            std::string valueName(name, nameLength);
+            if (std::optional<RegistryValue> value = ReadValue(root_, subKey_, valueName))
+                values_.emplace_back(std::move(valueName), std::move(*value));
         }
     }
     removed_ = RegDeleteKeyA(root_, subKey_.c_str()) == ERROR_SUCCESS;
@@ -170,10 +168,8 @@ RemovedKey::~RemovedKey()
     if (RegCreateKeyExA(root_, subKey_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) !=
         ERROR_SUCCESS)
         return;
-    for (const Value& value : values_) {
-        RegSetValueExA(key.get(), value.name.c_str(), 0, value.type,
-                       reinterpret_cast<const BYTE*>(value.data.data()), static_cast<DWORD>(value.data.size()));
-    }
+    for (const auto& [name, value] : values_)
+        WriteValue(root_, subKey_, name, value);
 }
 
 }  // namespace scourwell::e2e

@@ -50,22 +50,32 @@ private:
     bool created_ = false;
 };
 
-// Sets the default value of a key; puts back what was there when the object
-// goes.
-class DefaultValueOverride {
+// A registry value: its type and its bytes as stored.
+struct RegistryValue {
+    DWORD type = REG_NONE;
+    std::string data;
+
+    static RegistryValue Text(const std::string& text);  // REG_SZ
+    static RegistryValue Number(DWORD number);           // REG_DWORD
+};
+
+// Sets one value of a key (the default value when `name` is empty), making
+// the key if needed; puts back what was there when the object goes.
+class ValueOverride {
 public:
-    DefaultValueOverride(HKEY root, std::string subKey, std::string value);
-    ~DefaultValueOverride();
-    DefaultValueOverride(const DefaultValueOverride&) = delete;
-    DefaultValueOverride& operator=(const DefaultValueOverride&) = delete;
+    ValueOverride(HKEY root, std::string subKey, std::string name, RegistryValue value);
+    ~ValueOverride();
+    ValueOverride(const ValueOverride&) = delete;
+    ValueOverride& operator=(const ValueOverride&) = delete;
 
     bool applied() const { return applied_; }
 
 private:
     HKEY root_;
     std::string subKey_;
+    std::string name_;
     bool keyExisted_ = false;
-    std::optional<std::string> original_;
+    std::optional<RegistryValue> original_;
     bool applied_ = false;
 };
 
@@ -82,14 +92,9 @@ public:
     bool removed() const { return removed_; }
 
 private:
-    struct Value {
-        std::string name;
-        DWORD type;
-        std::string data;
-    };
     HKEY root_;
     std::string subKey_;
-    std::vector<Value> values_;
+    std::vector<std::pair<std::string, RegistryValue>> values_;
     bool existed_ = false;
     bool removed_ = false;
 };
