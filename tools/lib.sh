@@ -7,7 +7,7 @@ JOBS=${JOBS:-$(nproc)}
 
 # Debian packages the project needs, as dpkg names them.
 PACKAGES=(cmake make g++ googletest libgtest-dev
-          g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+          g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
           wine wine32:i386 wine64 xvfb xauth imagemagick
           fonts-liberation)  # metric twin of Arial, so Wine lays the window out as Windows does
 
