@@ -1,7 +1,6 @@
 #include "app/WebLink.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 namespace scourwell {
 namespace {
@@ -19,6 +18,25 @@ std::string ExecutableFolder()
     return slash == std::string_view::npos ? std::string() : std::string(full.substr(0, slash));
 }
 
+using ShellExecuteAFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+
+// The shell is loaded when the page is first opened, not at start-up: it is
+// the heaviest library the program would otherwise carry all its life. It is
+// loaded by its full path in the system folder, never from the program's own.
+ShellExecuteAFunction ShellExecuteAFromSystem()
+{
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    const std::string path = std::string(folder, length) + "\\shell32.dll";
+    const HMODULE shell = LoadLibraryA(path.c_str());
+    if (shell == nullptr)
+        return nullptr;
+    return reinterpret_cast<ShellExecuteAFunction>(
+        reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")));
+}
+
 }  // namespace
 
 void OpenWebLink(const std::string& url, SystemServices& services)
@@ -26,12 +44,13 @@ void OpenWebLink(const std::string& url, SystemServices& services)
     if (url.empty())
         return;
 
-    // Stays 0 when the folder cannot be found, which shows the warning.
+    // Stays 0 when the folder or the shell cannot be found, which shows the warning.
     INT_PTR result = 0;
     const std::string folder = ExecutableFolder();
-    if (!folder.empty()) {
+    const ShellExecuteAFunction shellExecute = ShellExecuteAFromSystem();
+    if (!folder.empty() && shellExecute != nullptr) {
         result = reinterpret_cast<INT_PTR>(
-            ShellExecuteA(nullptr, "open", url.c_str(), "", folder.c_str(), SW_SHOWNORMAL));
+            shellExecute(nullptr, "open", url.c_str(), "", folder.c_str(), SW_SHOWNORMAL));
     }
     if (result >= 0 && result <= 32) {
         services.ShowMessage(std::string(kJumpErrorPrefix) + url, MessageStyle::okExclamation,
