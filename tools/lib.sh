@@ -8,7 +8,7 @@ JOBS=${JOBS:-$(nproc)}
 # Debian packages the project needs, as dpkg names them.
 PACKAGES=(cmake make g++ googletest libgtest-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
-          wine wine32:i386 wine64 xvfb xauth imagemagick
+          wine wine32:i386 wine64 xvfb xauth
           fonts-liberation)  # metric twin of Arial, so Wine lays the window out as Windows does
 
 ensure_packages() {
