@@ -3,7 +3,7 @@
 # symbolic link to a folder inside drive_c as a folder reparse point.
 #   links.sh setup | cleanup      (needs WINEPREFIX; never touches ~/.wine)
 set -eu
-: "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
+"$(dirname "$0")/../../tools/wine-test" --check
 root="$WINEPREFIX/drive_c/scourwell-links"
 
 rm -rf "$root"   # rm does not follow the links inside
