@@ -12,5 +12,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# CTest starts the Windows test programs under Wine; tools/test chooses the prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# CTest starts the Windows test programs under Wine's 32-bit loader, and only
+# in a private test prefix; tools/test chooses the prefix.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-test 32)
