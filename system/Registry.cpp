@@ -49,7 +49,7 @@ void Win32SystemServices::DeleteKeyTree(RegistryRoot root, const std::string& ke
     }
     UniqueHkey parent;
     if (OpenFullAccess(rootKey, path.substr(0, lastSeparator), parent) != ERROR_SUCCESS) {
-        ShowMessage("Error opening parent key", MessageStyle::okOnly);
+        ShowMessage("Error opening parent key", MessageStyle::okOnly, std::nullopt);
         return;
     }
     RegDeleteKeyA(parent.get(), path.substr(lastSeparator + 1).c_str());

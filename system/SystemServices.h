@@ -94,9 +94,9 @@ public:
     virtual void DeleteKeyTree(RegistryRoot root, const std::string& keyPath) = 0;
 
     // An application-modal message box; returns when the user dismisses it.
-    // Without a title the box carries the application's title.
+    // Without a title (nullopt) the box carries the application's title.
     virtual void ShowMessage(const std::string& text, MessageStyle style,
-                             std::optional<std::string> title = std::nullopt) = 0;
+                             std::optional<std::string> title) = 0;
 };
 
 }  // namespace scourwell

@@ -35,7 +35,7 @@ public:
 
     // Tests override this to capture messages instead of showing a box.
     void ShowMessage(const std::string& text, MessageStyle style,
-                     std::optional<std::string> title = std::nullopt) override;
+                     std::optional<std::string> title) override;
 
 private:
     void DeleteSubkeys(HKEY root, const std::string& keyPath);
