@@ -35,14 +35,15 @@ public:
 
     Value release() noexcept { return std::exchange(value_, Traits::empty()); }
 
+    // Takes `value`; what was held before is closed, unless it is `value` itself.
     void reset(Value value = Traits::empty()) noexcept
     {
-        if (value_ != Traits::empty()) {
+        const Value previous = std::exchange(value_, value);
+        if (previous != Traits::empty() && previous != value) {
             const DWORD lastError = GetLastError();
-            Traits::close(value_);
+            Traits::close(previous);
             SetLastError(lastError);
         }
-        value_ = value;
     }
 
     // For out-parameters: frees what is held first.
@@ -62,9 +63,17 @@ struct HkeyTraits {
     static void close(HKEY key) noexcept { RegCloseKey(key); }
 };
 
+// Processes, threads, jobs: functions that fail with NULL.
 struct HandleTraits {
     using Value = HANDLE;
     static HANDLE empty() noexcept { return nullptr; }
+    static void close(HANDLE handle) noexcept { CloseHandle(handle); }
+};
+
+// CreateFile fails with INVALID_HANDLE_VALUE instead.
+struct FileHandleTraits {
+    using Value = HANDLE;
+    static HANDLE empty() noexcept { return INVALID_HANDLE_VALUE; }
     static void close(HANDLE handle) noexcept { CloseHandle(handle); }
 };
 
@@ -82,6 +91,7 @@ struct BstrTraits {
 
 using UniqueHkey = UniqueResource<HkeyTraits>;
 using UniqueHandle = UniqueResource<HandleTraits>;
+using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 using UniqueFind = UniqueResource<FindTraits>;
 using UniqueBstr = UniqueResource<BstrTraits>;
 

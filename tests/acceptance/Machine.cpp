@@ -9,6 +9,7 @@
 namespace acceptance {
 
 using scourwell::UniqueFind;
+using scourwell::UniqueFileHandle;
 using scourwell::UniqueHandle;
 using scourwell::UniqueHkey;
 
@@ -44,11 +45,9 @@ bool RunningUnderWow64()
 // redirection off for the whole thread.
 std::string NativeSystemFolder() { return WindowsDirectory() + "\\Sysnative"; }
 
-// CreateFile answers INVALID_HANDLE_VALUE, not the owner's empty value.
-UniqueHandle OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition)
+UniqueFileHandle OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition)
 {
-    HANDLE file = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+    return UniqueFileHandle(CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 namespace {
@@ -68,7 +67,7 @@ void WriteFile(const std::string& path, const std::string& content, DWORD attrib
 {
     CreateFolders(Folder(path));
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    UniqueHandle file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    UniqueFileHandle file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     ASSERT_TRUE(file) << "cannot create " << path;
     DWORD written = 0;
     ASSERT_TRUE(::WriteFile(file.get(), content.data(), content.size(), &written, nullptr)) << path;
@@ -86,7 +85,7 @@ void CopyFileAs(const std::string& from, const std::string& to, DWORD attributes
 
 std::string ReadFile(const std::string& path)
 {
-    UniqueHandle file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    UniqueFileHandle file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!file) return {};
     std::string content;
     std::array<char, 4096> chunk;
@@ -107,7 +106,7 @@ void RemoveEntry(const std::string& path)
     }
     WIN32_FIND_DATAA entry;
     UniqueFind search(FindFirstFileA((path + "\\*").c_str(), &entry));
-    if (search.get() != INVALID_HANDLE_VALUE) {
+    if (search) {
         do {
             std::string name = entry.cFileName;
             if (name != "." && name != "..") RemoveEntry(path + "\\" + name);

@@ -29,7 +29,7 @@ void WriteFile(const std::string& path, const std::string& content, DWORD attrib
 void CopyFileAs(const std::string& from, const std::string& to, DWORD attributes);
 using scourwell::e2e::FileExists;  // a file or a folder
 // Empty when the file cannot be opened.
-scourwell::UniqueHandle OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition);
+scourwell::UniqueFileHandle OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition);
 std::string ReadFile(const std::string& path);
 // Removes a file or a folder tree, read-only, hidden and system entries
 // included. Missing entries are fine.

@@ -334,13 +334,12 @@ TEST(Window, SeededFindingsAreListedInOrderAndRemoved)
         SeededKey aurora(HKEY_CURRENT_USER, "Software\\Aurora");
         SeededKey auroraChild(HKEY_CURRENT_USER, "Software\\Aurora\\Settings");
         ASSERT_TRUE(aurora.created() && auroraChild.created());
-        UniqueHandle held;
+        UniqueFileHandle held;
         if (test.holdFirstFileOpen) {
             // Open without delete sharing, as a running program holds its file.
-            const HANDLE file = CreateFileA(test.files.front().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-            ASSERT_NE(file, INVALID_HANDLE_VALUE);
-            held.reset(file);
+            held.reset(CreateFileA(test.files.front().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(held);
         }
 
         ScourwellProcess app(ScourwellProcess::DefaultPath());

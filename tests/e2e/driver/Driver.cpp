@@ -371,11 +371,10 @@ bool SaveScreenshot(HWND window, const std::string& path)
         return false;
 
     const std::vector<std::uint8_t> png = EncodePng(rect.right - rect.left, rect.bottom - rect.top, *current);
-    const HANDLE created =
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (created == INVALID_HANDLE_VALUE)
+    const UniqueFileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
-    const UniqueHandle file(created);
     DWORD written = 0;
     return WriteFile(file.get(), png.data(), static_cast<DWORD>(png.size()), &written, nullptr) &&
            written == png.size();

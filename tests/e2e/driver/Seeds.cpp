@@ -80,13 +80,12 @@ bool DeleteKeyTree(HKEY root, const std::string& subKey)
 
 SeededFile::SeededFile(std::string path, DWORD attributes) : path_(std::move(path))
 {
-    const HANDLE file = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const UniqueFileHandle file(CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
+    if (!file)
         return;
-    const UniqueHandle owned(file);
     const char content[] = "seeded by a Scourwell test\r\n";
     DWORD written = 0;
-    created_ = WriteFile(owned.get(), content, sizeof content - 1, &written, nullptr) != FALSE;
+    created_ = WriteFile(file.get(), content, sizeof content - 1, &written, nullptr) != FALSE;
 }
 
 SeededFile::~SeededFile()
