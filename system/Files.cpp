@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "system/Links.h"
 #include "system/Win32SystemServices.h"
 
 namespace scourwell {
@@ -23,6 +24,7 @@ constexpr HRESULT kPathNotFound = static_cast<HRESULT>(0x800A004C);
 struct Entry {
     std::string name;
     DWORD attributes;
+    DWORD reparseTag;  // meaningful only for a reparse point
 };
 
 bool IsDotEntry(const std::string& name)
@@ -40,13 +42,14 @@ bool MeansNothingFound(DWORD error)
 // returns none, failed when the search cannot be made at all.
 Status FindEntries(const std::string& pattern, std::vector<Entry>& entries)
 {
-    WIN32_FIND_DATAA data;
+    // Zeroed, because Wine leaves the reparse tag as it finds it.
+    WIN32_FIND_DATAA data{};
     const UniqueFind find(FindFirstFileA(pattern.c_str(), &data));
     if (!find) {
         return MeansNothingFound(GetLastError()) ? Status::notFound : Status::failed;
     }
     do {
-        entries.push_back({data.cFileName, data.dwFileAttributes});
+        entries.push_back({data.cFileName, data.dwFileAttributes, data.dwReserved0});
     } while (FindNextFileA(find.get(), &data));
     return Status::ok;
 }
@@ -89,15 +92,16 @@ std::string WithoutTrailingSeparators(std::string path)
     return path;
 }
 
-bool IsLink(DWORD attributes)
+bool IsLink(const Entry& entry)
 {
-    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return IsLinkEntry(entry.attributes, entry.reparseTag);
 }
 
 bool IsFolderLink(const std::string& folder)
 {
-    const DWORD attributes = GetFileAttributesA(WithoutTrailingSeparators(folder).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && IsLink(attributes);
+    std::vector<Entry> entries;
+    return FindEntries(WithoutTrailingSeparators(folder), entries) == Status::ok && entries.size() == 1 &&
+           IsLink(entries.front());
 }
 
 bool IsDirectory(DWORD attributes)
@@ -118,8 +122,7 @@ bool RemoveFolderLinksBelow(const std::string& folder)
             continue;
         }
         const std::string path = folder + "\\" + entry.name;
-        if (IsLink(entry.attributes) ? !RemoveDirectoryA(path.c_str())
-                                     : !RemoveFolderLinksBelow(path)) {
+        if (IsLink(entry) ? !RemoveDirectoryA(path.c_str()) : !RemoveFolderLinksBelow(path)) {
             return false;
         }
     }
@@ -270,7 +273,7 @@ Status Win32SystemServices::DeleteFolder(const std::string& path)
             continue;
         }
         const std::string folder = parent + entry.name;
-        if (IsLink(entry.attributes)) {
+        if (IsLink(entry)) {
             if (!RemoveDirectoryA(folder.c_str())) {
                 return Status::failed;
             }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "system/Links.h"
 #include "tests/system/SystemTestSupport.h"
 
 namespace scourwell::testing {
@@ -67,6 +68,33 @@ TEST_F(LinkTest, DeleteMatchingLeavesAFolderLinkAlone)
     EXPECT_FALSE(Exists(kRoot + "\\mixed\\four.txt"));
     EXPECT_TRUE(Exists(kRoot + "\\mixed\\link"));
     ExpectCanaryIntact();
+}
+
+// Only entries that stand for another place are links; a reparse point of
+// another kind is deleted like the file or folder it is.
+TEST(LinkEntries, AreTheReparsePointsThatNameAnotherPlace)
+{
+    struct Row {
+        const char* what;
+        DWORD attributes;
+        DWORD tag;
+        bool link;
+    };
+    constexpr DWORD folder = FILE_ATTRIBUTE_DIRECTORY;
+    constexpr DWORD reparse = FILE_ATTRIBUTE_REPARSE_POINT;
+    const Row rows[] = {
+        {"plain folder", folder, 0, false},
+        {"plain folder, tag left over", folder, IO_REPARSE_TAG_SYMLINK, false},
+        {"symbolic link", folder | reparse, IO_REPARSE_TAG_SYMLINK, true},
+        {"junction", folder | reparse, IO_REPARSE_TAG_MOUNT_POINT, true},
+        {"cloud placeholder folder", folder | reparse, 0x9000101A, false},
+        {"deduplicated file", reparse, IO_REPARSE_TAG_DEDUP, false},
+        {"no tag given (Wine)", folder | reparse, 0, true},
+        {"another maker's tag", folder | reparse, 0x00001234, true},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(IsLinkEntry(row.attributes, row.tag), row.link) << row.what;
+    }
 }
 
 }  // namespace
