@@ -30,19 +30,23 @@ protected:
     Win32SystemServices services;
 };
 
+// Windows removes a folder link as a link, and the folder then goes with the
+// scripting object. Wine cannot remove a folder link at all (RemoveDirectory
+// fails on it), so there the deletion stops before the object is called and
+// nothing is removed: what these tests pin.
 TEST_F(LinkTest, DeleteFolderNeverEmptiesTheTargetOfALinkInside)
 {
     const std::string holder = kRoot + "\\holder";
     const Status status = services.DeleteFolder(holder);
 
     ExpectCanaryIntact();
-    if (status == Status::ok) {
-        EXPECT_FALSE(Exists(holder));  // the link went as a link
-    } else {
-        // Wine cannot unlink a folder link, so the object is never called.
+    if (UnderWine()) {
         EXPECT_EQ(status, Status::failed);
         EXPECT_TRUE(Exists(holder + "\\plain.txt"));
         EXPECT_TRUE(Exists(holder + "\\nested\\three.txt"));
+    } else {
+        EXPECT_EQ(status, Status::ok);
+        EXPECT_FALSE(Exists(holder));
     }
 }
 
@@ -51,7 +55,8 @@ TEST_F(LinkTest, DeleteFolderOnALinkRemovesAtMostTheLink)
     const Status status = services.DeleteFolder(kRoot + "\\linked");
 
     ExpectCanaryIntact();
-    EXPECT_EQ(status == Status::ok, !Exists(kRoot + "\\linked"));
+    EXPECT_EQ(status, UnderWine() ? Status::failed : Status::ok);
+    EXPECT_EQ(Exists(kRoot + "\\linked"), UnderWine());
 }
 
 TEST_F(LinkTest, DeleteMatchingNeverActsInsideALinkedFolder)

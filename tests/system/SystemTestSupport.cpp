@@ -20,6 +20,12 @@ const std::string kScratchRoot = "C:\\scourwell-tests";
 
 }  // namespace
 
+bool UnderWine()
+{
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 bool Exists(const std::string& path)
 {
     return Attributes(path) != INVALID_FILE_ATTRIBUTES;

@@ -29,6 +29,9 @@ public:
     std::vector<ShownMessage> messages;
 };
 
+// Whether this runs under Wine rather than Windows.
+bool UnderWine();
+
 bool Exists(const std::string& path);
 DWORD Attributes(const std::string& path);
 void MakeFile(const std::string& path, const std::string& content = "x",
