@@ -120,6 +120,19 @@ make_prefix() {
     fail_with_log "writing the test settings into $prefix: they are not in its registry" "$log"
 }
 
+# Keeps the prefix's Wine server and its background programs running from now
+# until stop_prefix, started here rather than by the first test. Otherwise
+# every test program starts them anew, and CTest, which waits until nothing
+# holds a test's output any more, waits for them to end after every test.
+keep_prefix_running() {
+  local prefix=$1 loader=$WINE32
+  [ "${2:-win32}" = win64 ] && loader=$WINE64
+  local log="$LOGS/$(basename "$prefix").log"
+  WINEPREFIX="$prefix" wineserver -p >>"$log" 2>&1 || fail_with_log "starting the Wine server of $prefix" "$log"
+  WINEPREFIX="$prefix" "$loader" cmd /c exit </dev/null >>"$log" 2>&1 ||
+    fail_with_log "starting the programs of $prefix" "$log"
+}
+
 stop_prefix() {
   # No server running is not an error (set -e would stop here otherwise).
   if [ -n "${1:-}" ] && [ -d "$1" ]; then WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true; fi
