@@ -203,7 +203,9 @@ Status Win32SystemServices::ClearAttributes(const std::string& path)
     if (SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
         return Status::ok;
     }
-    return MeansNothingFound(GetLastError()) ? Status::notFound : Status::failed;
+    // No entry has an invalid name, such as a file's with a separator after it.
+    const DWORD error = GetLastError();
+    return MeansNothingFound(error) || error == ERROR_INVALID_NAME ? Status::notFound : Status::failed;
 }
 
 Status Win32SystemServices::DeleteMatching(const std::string& pattern)
@@ -287,7 +289,7 @@ Status Win32SystemServices::DeleteFolder(const std::string& path)
     if (!folderLeft) {
         return linkRemoved ? Status::ok : Status::notFound;
     }
-    return InvokeDeleteFolder(*fileSystemObject_.get(), path);
+    return InvokeDeleteFolder(*fileSystemObject_.get(), target);
 }
 
 void Win32SystemServices::ReleaseFileSystemObject()

@@ -93,6 +93,23 @@ void FakeMachine::AddKey(RegistryRoot root, const std::string& path)
 
 bool FakeMachine::HasEntry(const std::string& path) const { return entries_.count(path) != 0; }
 
+std::optional<unsigned> FakeMachine::AttributesOf(const std::string& path) const
+{
+    const auto found = entries_.find(path);
+    if (found == entries_.end())
+        return std::nullopt;
+    return found->second.attributes;
+}
+
+FakeMachine::Entries::iterator FakeMachine::FindEntry(const std::string& path)
+{
+    if (path.size() > 1 && path.back() == '\\') {
+        const auto folder = entries_.find(path.substr(0, path.size() - 1));
+        return folder != entries_.end() && folder->second.folder ? folder : entries_.end();
+    }
+    return entries_.find(path);
+}
+
 bool FakeMachine::HasKey(RegistryRoot root, const std::string& path) const
 {
     return keys_.count(KeyName(root, path)) != 0;
@@ -136,7 +153,11 @@ void FakeMachine::RunAndWait(const std::string& commandLine, int windowStyle)
 Presence FakeMachine::Probe(const std::string& operation, const std::string& path, bool foldersCount)
 {
     Record(operation + " " + path);
-    if (Fails(operation))
+    // A wildcard in a folder name, or a name beyond the ANSI path limit, is no
+    // search the platform can make.
+    constexpr std::size_t kPathLimit = 259;
+    const std::string folder = ParentOf(path);
+    if (Fails(operation) || folder.find_first_of("*?") != std::string::npos || path.size() > kPathLimit)
         return Presence::unknown;
     const auto found = entries_.find(path);
     if (found == entries_.end() || (found->second.folder && !foldersCount) ||
@@ -154,7 +175,7 @@ Status FakeMachine::ClearAttributes(const std::string& path)
     Record("ClearAttributes " + path);
     if (Fails("ClearAttributes"))
         return Status::failed;
-    const auto found = entries_.find(path);
+    const auto found = FindEntry(path);
     if (found == entries_.end())
         return Status::notFound;
     found->second.attributes = 0;
@@ -202,14 +223,15 @@ Status FakeMachine::DeleteFolder(const std::string& path)
     Record("DeleteFolder " + path);
     if (Fails("DeleteFolder") || !fileSystemObject_)
         return Status::failed;
-    const auto found = entries_.find(path);
-    if (found == entries_.end() || !found->second.folder)
+    const auto found = FindEntry(path.size() > 1 && path.back() == '\\' ? path : path + "\\");
+    if (found == entries_.end())
         return Status::notFound;
+    const std::string folder = found->first;
     // Forced: read-only entries go too; only a file held open stays, and
     // with it the folders that contain it.
     bool blocked = false;
     for (auto it = entries_.begin(); it != entries_.end();) {
-        const bool inside = SameName(it->first, path) || IsBelow(it->first, path);
+        const bool inside = SameName(it->first, folder) || IsBelow(it->first, folder);
         const bool keep = std::any_of(lockedFiles.begin(), lockedFiles.end(), [&](const std::string& locked) {
             return SameName(locked, it->first) || IsBelow(locked, it->first);
         });
@@ -228,7 +250,18 @@ void FakeMachine::ReleaseFileSystemObject()
 
 bool FakeMachine::Opens(RegistryRoot root, const std::string& path) const
 {
-    return HasKey(root, path) && (root == RegistryRoot::currentUser || administrator);
+    return HasKey(root, path) && (root == RegistryRoot::currentUser || administrator) &&
+           readOnlyKeys.count(KeyName(root, path)) == 0;
+}
+
+// A key goes only once nothing is below it, as the registry insists, and
+// only when its permissions allow deleting it.
+void FakeMachine::DeleteKey(RegistryRoot root, const std::string& path)
+{
+    if (!HasKey(root, path) || !Subkeys(root, path).empty() || readOnlyKeys.count(KeyName(root, path)) != 0)
+        return;
+    keys_.erase(KeyName(root, path));
+    deletedKeys.push_back(KeyName(root, path));
 }
 
 bool FakeMachine::KeyExists(RegistryRoot root, const std::string& subKey)
@@ -254,8 +287,7 @@ void FakeMachine::DeleteSubkeys(RegistryRoot root, const std::string& path)
     for (const std::string& name : Subkeys(root, path)) {
         const std::string child = path + "\\" + name;
         DeleteSubkeys(root, child);
-        if (Subkeys(root, child).empty())
-            keys_.erase(KeyName(root, child));
+        DeleteKey(root, child);
     }
 }
 
@@ -273,8 +305,7 @@ void FakeMachine::DeleteKeyTree(RegistryRoot root, const std::string& keyPath)
         ShowMessage("Error opening parent key", MessageStyle::okOnly, std::nullopt);
         return;
     }
-    if (Opens(root, path) && Subkeys(root, path).empty())
-        keys_.erase(KeyName(root, path));
+    DeleteKey(root, path);
 }
 
 void FakeMachine::ShowMessage(const std::string& text, MessageStyle style, std::optional<std::string> title)

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,6 +38,8 @@ public:
     void AddKey(RegistryRoot root, const std::string& path);
 
     bool HasEntry(const std::string& path) const;
+    // The entry's attributes; nothing when there is no such entry.
+    std::optional<unsigned> AttributesOf(const std::string& path) const;
     bool HasKey(RegistryRoot root, const std::string& path) const;
 
     // A file held open without delete sharing: deleting it fails.
@@ -44,6 +47,10 @@ public:
     // Without administrative rights HKEY_LOCAL_MACHINE keys do not open with
     // full access.
     bool administrator = true;
+    // Keys whose permissions allow reading only ("HKLM\path", "HKCU\path").
+    std::set<std::string, NoCase> readOnlyKeys;
+    // Every key DeleteKeyTree removed, in the order it removed them.
+    std::vector<std::string> deletedKeys;
     // Called for every started command line, after it is recorded.
     std::function<void(const std::string& commandLine)> onRun;
 
@@ -78,10 +85,15 @@ private:
         bool folder;
         unsigned attributes;
     };
+    using Entries = std::map<std::string, Entry, NoCase>;
+
+    // The entry `path` names, where "X\\" names the folder X.
+    Entries::iterator FindEntry(const std::string& path);
 
     bool Fails(const std::string& operation);  // throws when throwing
     Presence Probe(const std::string& operation, const std::string& path, bool foldersCount);
     bool Opens(RegistryRoot root, const std::string& path) const;
+    void DeleteKey(RegistryRoot root, const std::string& path);
     void DeleteSubkeys(RegistryRoot root, const std::string& path);
     std::vector<std::string> Subkeys(RegistryRoot root, const std::string& path) const;
     static std::string KeyName(RegistryRoot root, const std::string& path);
@@ -89,7 +101,7 @@ private:
     std::string windowsDir_;
     std::string logonName_;
     bool fileSystemObject_ = false;
-    std::map<std::string, Entry, NoCase> entries_;
+    Entries entries_;
     std::set<std::string, NoCase> keys_;  // "HKLM\path" or "HKCU\path"
 };
 
