@@ -23,10 +23,14 @@ std::string ExecutableFolder()
 using ShellExecuteAFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
 
 // The shell is loaded when the page is first opened, not at start-up: it is
-// the heaviest library the program would otherwise carry all its life.
+// the heaviest library the program would otherwise carry all its life. Once
+// loaded it stays; a failed load is tried again on the next click.
 ShellExecuteAFunction ShellExecuteAFromSystem()
 {
-    return ExportedFunction<ShellExecuteAFunction>(LoadSystemLibrary("shell32.dll"), "ShellExecuteA");
+    static ShellExecuteAFunction shellExecute = nullptr;
+    if (shellExecute == nullptr)
+        shellExecute = ExportedFunction<ShellExecuteAFunction>(LoadSystemLibrary("shell32.dll"), "ShellExecuteA");
+    return shellExecute;
 }
 
 }  // namespace
