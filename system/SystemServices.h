@@ -51,10 +51,14 @@ public:
     // the name cannot be read.
     virtual std::string CurrentUserName() = 0;
 
-    // Starts `commandLine` (a program found by the usual search rules, or a
-    // batch file) with the given ShowWindow style and waits, without a time
-    // limit, until it has ended. A command that cannot be started is skipped
-    // silently: nothing is reported either way.
+    // Starts `commandLine` with the given ShowWindow style and waits, without
+    // a time limit, until it has ended. A command line that names "regsvr32"
+    // or "sc" bare (any case) starts that program from the system folder by
+    // its full path, never one found by the search, which looks in this
+    // program's folder and the current folder first; the command line itself
+    // is passed on unchanged. Any other program is found by the usual search
+    // rules, and a batch file is accepted as the program. A command that
+    // cannot be started is skipped silently: nothing is reported either way.
     virtual void RunAndWait(const std::string& commandLine, int windowStyle) = 0;
 
     // Directory search with the folder filter: a folder or a plain file that
