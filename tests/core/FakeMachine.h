@@ -36,6 +36,9 @@ public:
     void AddFolder(const std::string& path, unsigned attributes = 0);
     void AddKey(RegistryRoot root, const std::string& path);
 
+    // Files and folders are the running user's unless set otherwise.
+    void SetOwner(const std::string& path, Owner owner);
+
     bool HasEntry(const std::string& path) const;
     bool HasKey(RegistryRoot root, const std::string& path) const;
 
@@ -44,6 +47,8 @@ public:
     // Without administrative rights HKEY_LOCAL_MACHINE keys do not open with
     // full access.
     bool administrator = true;
+    // Like a FAT volume, the file system can record no owners.
+    bool ownersKept = true;
     // Called for every started command line, after it is recorded.
     std::function<void(const std::string& commandLine)> onRun;
 
@@ -61,6 +66,7 @@ public:
     std::string GetWindowsDir() override;
     std::string CurrentUserName() override;
     void RunAndWait(const std::string& commandLine, int windowStyle) override;
+    Owner FileOwner(const std::string& path) override;
     Presence PathExists(const std::string& path) override;
     Presence FileExists(const std::string& path) override;
     Status ClearAttributes(const std::string& path) override;
@@ -77,6 +83,7 @@ private:
     struct Entry {
         bool folder;
         unsigned attributes;
+        Owner owner = Owner::runningUser;
     };
 
     bool Fails(const std::string& operation);  // throws when throwing
