@@ -1,9 +1,10 @@
 // The system folder's libraries and programs, reached by their full path.
 //
-// A bare name is looked for in the program's own folder and in the current
-// folder before the system folders. Scourwell is usually started from a
-// download folder, where anything else downloaded lands too, so nothing of
-// the system's is left to that search.
+// A library or program named bare is looked for in the program's own folder
+// first, a program then in the current folder too, and a library there when
+// the system folders lack it. Scourwell is usually started from a download
+// folder, where anything else downloaded lands too, so nothing of the
+// system's is left to that search.
 #pragma once
 
 #include <windows.h>
