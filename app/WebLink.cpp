@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "system/SystemLibraries.h"
+
 namespace scourwell {
 namespace {
 
@@ -21,20 +23,14 @@ std::string ExecutableFolder()
 using ShellExecuteAFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
 
 // The shell is loaded when the page is first opened, not at start-up: it is
-// the heaviest library the program would otherwise carry all its life. It is
-// loaded by its full path in the system folder, never from the program's own.
+// the heaviest library the program would otherwise carry all its life. Once
+// loaded it stays; a failed load is tried again on the next click.
 ShellExecuteAFunction ShellExecuteAFromSystem()
 {
-    char folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return nullptr;
-    const std::string path = std::string(folder, length) + "\\shell32.dll";
-    const HMODULE shell = LoadLibraryA(path.c_str());
-    if (shell == nullptr)
-        return nullptr;
-    return reinterpret_cast<ShellExecuteAFunction>(
-        reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")));
+    static ShellExecuteAFunction shellExecute = nullptr;
+    if (shellExecute == nullptr)
+        shellExecute = ExportedFunction<ShellExecuteAFunction>(LoadSystemLibrary("shell32.dll"), "ShellExecuteA");
+    return shellExecute;
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// Start-up: COM on this one thread, then the main window and its event loop.
+// Start-up: the library search restricted, COM on this one thread, then the
+// main window and its event loop.
 #include <windows.h>
 #include <objbase.h>
 
 #include "app/frmScourwell.h"
+#include "system/SystemLibraries.h"
 
 namespace {
 
@@ -27,6 +29,9 @@ private:
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
+    // First, before COM or the window load anything: a library asked for by
+    // name must not come from the download folder Scourwell was started from.
+    scourwell::RestrictLibrarySearch();
     const ComInitialization com;
     scourwell::frmScourwell form(instance);
     if (!form.Show(showCommand))

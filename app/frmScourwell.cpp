@@ -1,13 +1,12 @@
 #include "app/frmScourwell.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <utility>
 
 #include "app/WebLink.h"
 #include "scan/Module1.h"
 #include "scan/ScanRun.h"
+#include "system/SystemLibraries.h"
 #include "system/Win32SystemServices.h"
 
 #include "resources/resource.h"
@@ -380,9 +379,15 @@ void frmScourwell::MoveFocus(bool backwards)
     }
 }
 
+// comctl32 is no KnownDLL: imported, it would be looked for in the program's
+// own folder before its first line runs. So it comes by its full path.
 void frmScourwell::Form_Initialize()
 {
-    InitCommonControls();
+    using InitCommonControlsFunction = void(WINAPI*)();
+    const auto initCommonControls =
+        ExportedFunction<InitCommonControlsFunction>(LoadSystemLibrary("comctl32.dll"), "InitCommonControls");
+    if (initCommonControls != nullptr)
+        initCommonControls();
 }
 
 void frmScourwell::Form_Load()

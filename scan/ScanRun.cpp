@@ -59,6 +59,27 @@ void Execute(const RemovalAction& action, const ScanContext& context, SystemServ
     }
 }
 
+// The batch file runs with this program's rights, an administrator's as a
+// rule, while on Windows XP any user may create files in the root of C:. So
+// it runs only when its owner holds such rights already, or when the volume
+// records no owners and there is no boundary to defend. An owner that cannot
+// be read is not trusted.
+bool MayRunBatchFileOf(Owner owner)
+{
+    switch (owner) {
+    case Owner::notKept:
+    case Owner::runningUser:
+    case Owner::administrators:
+    case Owner::system:
+    case Owner::trustedInstaller:
+        return true;
+    case Owner::someoneElse:
+    case Owner::unknown:
+        break;
+    }
+    return false;
+}
+
 struct Finding {
     const DetectionProbe* probe;
     std::string target;
@@ -84,7 +105,10 @@ void Command1_Click(ScanView& view, SystemServices& services)
 
     const ScanPlan& plan = TheScanPlan();
     const RemovalAction& batchFile = plan.removal.front();
-    Step([&] { Execute(batchFile, context, services); });
+    Step([&] {
+        if (MayRunBatchFileOf(services.FileOwner(ComposeArgument(batchFile, context, services))))
+            Execute(batchFile, context, services);
+    });
     Step([&] { (void)services.CreateFileSystemObject(); });
 
     // A probe that could not search at all counts as not found: only what a

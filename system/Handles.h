@@ -89,11 +89,19 @@ struct BstrTraits {
     static void close(BSTR text) noexcept { SysFreeString(text); }
 };
 
+// What the security functions allocate for their caller.
+struct LocalTraits {
+    using Value = HLOCAL;
+    static HLOCAL empty() noexcept { return nullptr; }
+    static void close(HLOCAL memory) noexcept { LocalFree(memory); }
+};
+
 using UniqueHkey = UniqueResource<HkeyTraits>;
 using UniqueHandle = UniqueResource<HandleTraits>;
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 using UniqueFind = UniqueResource<FindTraits>;
 using UniqueBstr = UniqueResource<BstrTraits>;
+using UniqueLocal = UniqueResource<LocalTraits>;
 
 // A VARIANT that is cleared when it goes away. Same size and layout as a
 // VARIANT, so an array of them can be handed over as DISPPARAMS::rgvarg.

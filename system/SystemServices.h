@@ -50,6 +50,17 @@ enum class [[nodiscard]] Presence { absent, present, unknown };
 
 enum class RegistryRoot { localMachine, currentUser };
 
+// Who owns a file, as the file system records it.
+enum class [[nodiscard]] Owner {
+    notKept,           // the volume records no owners (FAT)
+    runningUser,       // the account this program runs as
+    administrators,    // the local Administrators group
+    system,            // the operating system's own account, SYSTEM
+    trustedInstaller,  // the account that owns the system's files from Vista on
+    someoneElse,       // any other account or group
+    unknown,           // no such file, or its owner cannot be read
+};
+
 // Values of the Win32 ShowWindow and MessageBox constants, kept here so the
 // core stays free of <windows.h>.
 inline constexpr int kWindowHidden = 0;  // SW_HIDE
@@ -74,12 +85,21 @@ public:
     // the name cannot be read.
     virtual std::string CurrentUserName() = 0;
 
-    // Starts `commandLine` (a program found by the usual search rules, or a
-    // batch file) with the given ShowWindow style, in this process's current
-    // folder, and waits without a time limit until it has ended. A command
-    // that cannot be started is skipped silently: nothing is reported either
-    // way, and the exit code is not read.
+    // Starts `commandLine` with the given ShowWindow style, in this process's
+    // current folder, and waits without a time limit until it has ended. A
+    // command line that names "regsvr32" or "sc" bare (any case) starts that
+    // program from the system folder by its full path, never one found by the
+    // search, which looks in this program's folder and the current folder
+    // first; the command line itself is passed on unchanged. Any other
+    // program is found by the usual search rules, and a batch file is
+    // accepted as the program. A command that cannot be started is skipped
+    // silently: nothing is reported either way, and the exit code is not read.
     virtual void RunAndWait(const std::string& commandLine, int windowStyle) = 0;
+
+    // Who owns the file or folder at `path`. notKept, without looking for
+    // the file, when its volume records no owners; unknown when there is no
+    // such file or its owner cannot be read.
+    virtual Owner FileOwner(const std::string& path) = 0;
 
     // Directory search with the folder filter: present for a folder or a plain
     // file that carries neither the hidden nor the system attribute; absent

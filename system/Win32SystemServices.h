@@ -1,6 +1,6 @@
 // SystemServices on the real Windows API (ANSI functions, COM automation).
 // One source file per concern: registry, files and the scripting object,
-// processes and environment, messages.
+// file owners, processes and environment, messages.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +21,7 @@ public:
     std::string GetWindowsDir() override;
     std::string CurrentUserName() override;
     void RunAndWait(const std::string& commandLine, int windowStyle) override;
+    Owner FileOwner(const std::string& path) override;
 
     Presence PathExists(const std::string& path) override;
     Presence FileExists(const std::string& path) override;

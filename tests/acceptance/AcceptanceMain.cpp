@@ -14,6 +14,8 @@ bool expectWow64 = false;
 
 std::string TestLibraryPath() { return scourwell::e2e::WindowsPath(TEST_COM_LIBRARY); }
 
+std::string PlantedProgramPath() { return scourwell::e2e::WindowsPath(PLANTED_PROGRAM); }
+
 bool ExpectWow64() { return expectWow64; }
 
 }  // namespace acceptance

@@ -4,6 +4,7 @@
 // leaves the same names in the 64-bit views alone.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,13 +40,17 @@ struct Outcome {
     bool listVisible = false;
     bool sentenceShown = false;      // the expected result sentence, exactly
     bool exitedAfterDone = false;
+    std::vector<std::string> modules;  // loaded in the program when it had finished
 };
 
-// Start Scan, read the finished window, then Done.
-Outcome RunScourwell(const std::string& expectedSentence)
+// Start Scan, read the finished window, then Done. By default the built
+// program runs in its own folder.
+Outcome RunScourwell(const std::string& expectedSentence,
+                     const std::string& program = ScourwellProcess::DefaultPath(),
+                     std::optional<std::string> currentFolder = std::nullopt)
 {
     Outcome outcome;
-    ScourwellProcess app(ScourwellProcess::DefaultPath());
+    ScourwellProcess app(program, std::move(currentFolder));
     EXPECT_TRUE(app.started());
     if (!app.WaitForWindow()) {
         ADD_FAILURE() << "no main window";
@@ -62,6 +67,7 @@ Outcome RunScourwell(const std::string& expectedSentence)
     HWND list = FindControl(app.window(), "ListBox");
     outcome.listVisible = list != nullptr && IsWindowVisible(list);
     if (outcome.listVisible) outcome.list = ListItems(list).value_or(std::vector<std::string>{"<no answer>"});
+    outcome.modules = ModulesOf(app.id());
 
     scourwell::e2e::Click(app.Button("Done"));
     outcome.exitedAfterDone = app.WaitForExit();
@@ -236,6 +242,47 @@ TEST_F(InfectedMachine, FileHeldOpenIsMarkedAndGoesOnceReleased)
     EXPECT_TRUE(second.sentenceShown);
     EXPECT_TRUE(second.exitedAfterDone);
     seed.ExpectTargetsGone();
+}
+
+// Started, as a rule, from a download folder where anything else downloaded
+// lands too: programs there and in the current folder named like the system's
+// (and a library named like comctl32) are never used, and the system's own
+// programs still do the work.
+TEST_F(InfectedMachine, NothingPlantedBesideItRuns)
+{
+    const std::string downloads = at.drive + "\\scourwell-downloads";
+    const std::string current = at.drive + "\\scourwell-current";
+    seed.OwnFolder(downloads);
+    seed.OwnFolder(current);
+    const std::string program = downloads + "\\Scourwell.exe";
+    CopyFileAs(ScourwellProcess::DefaultPath(), program, FILE_ATTRIBUTE_NORMAL);
+    for (const std::string& folder : {downloads, current})
+        for (const char* name : {"\\regsvr32.exe", "\\sc.exe", "\\cmd.exe"})
+            CopyFileAs(PlantedProgramPath(), folder + name, FILE_ATTRIBUTE_NORMAL);
+    CopyFileAs(TestLibraryPath(), downloads + "\\comctl32.dll", FILE_ATTRIBUTE_NORMAL);
+    seed.TargetFolder(at.winTools);
+    seed.TargetLibrary(at.winTools + "\\wtoolsb.dll", 0);
+    seed.TargetService("SvcProc");
+    const std::string batchMark = at.drive + "\\delete-bat-saw.txt";
+    SeedDeleteBatch(seed, at.winTools + "\\wtoolsb.dll", batchMark);
+    if (HasFailure()) return;
+
+    const Outcome outcome = RunScourwell(kRemovedSentence, program, current);
+
+    EXPECT_EQ(ValueNames(HKEY_CURRENT_USER, kPlantedStarts), std::vector<std::string>{}) << "planted programs ran";
+    EXPECT_EQ(seed.LibrariesNotUnregistered(), std::vector<std::string>{});
+    seed.ExpectTargetsGone();
+    EXPECT_EQ(ReadFile(batchMark), "present\r\npresent\r\n") << "the batch file ran and was waited for";
+    EXPECT_EQ(outcome.list, std::vector<std::string>{at.winTools});
+    bool commonControlsLoaded = false;
+    for (const std::string& module : outcome.modules) {
+        const std::string lower = Lower(module);
+        commonControlsLoaded = commonControlsLoaded || lower.ends_with("\\comctl32.dll");
+        const bool fromPlantedFolder =
+            lower.starts_with(Lower(downloads) + "\\") || lower.starts_with(Lower(current) + "\\");
+        EXPECT_FALSE(fromPlantedFolder && lower != Lower(program)) << "loaded from a planted folder: " << module;
+    }
+    EXPECT_TRUE(commonControlsLoaded) << "the common controls were not initialised";
 }
 
 }  // namespace

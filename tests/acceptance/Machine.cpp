@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include <tlhelp32.h>
+
 #include "system/Handles.h"
 
 namespace acceptance {
@@ -39,6 +41,12 @@ bool RunningUnderWow64()
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
     BOOL wow64 = FALSE;
     return isWow64Process != nullptr && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::string Lower(std::string text)
+{
+    CharLowerA(text.data());
+    return text;
 }
 
 // "Sysnative" names the real System32 to a 32-bit process, without turning
@@ -237,6 +245,22 @@ bool ServiceExists(const std::string& name)
         return false;
     }
     return static_cast<bool>(UniqueService(OpenServiceA(manager.get(), name.c_str(), SERVICE_QUERY_STATUS)));
+}
+
+std::vector<std::string> ModulesOf(DWORD processId)
+{
+    std::vector<std::string> modules;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot list the modules of process " << processId;
+        return modules;
+    }
+    const UniqueHandle owned(snapshot);
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry))
+        modules.emplace_back(entry.szExePath);
+    return modules;
 }
 
 }  // namespace acceptance

@@ -21,6 +21,9 @@ std::string UpperCaseUserName();
 
 bool RunningUnderWow64();
 
+// Lower-cased with the locale's case mapping, for comparing paths.
+std::string Lower(std::string text);
+
 // The real 64-bit system folder seen from a 32-bit process under WoW64.
 std::string NativeSystemFolder();
 
@@ -52,5 +55,9 @@ inline constexpr DWORD kNotRun = ~DWORD{0};
 DWORD Run(const std::string& commandLine, DWORD timeoutMs = 30000);
 
 bool ServiceExists(const std::string& name);
+
+// The full paths of the modules loaded in a running process, the program's
+// own included.
+std::vector<std::string> ModulesOf(DWORD processId);
 
 }  // namespace acceptance

@@ -8,12 +8,6 @@ namespace acceptance {
 
 namespace {
 
-std::string Lower(std::string text)
-{
-    CharLowerA(text.data());
-    return text;
-}
-
 std::string Describe(const RegistryKey& key)
 {
     return std::string(key.root == HKEY_LOCAL_MACHINE ? "HKLM\\" : "HKCU\\") + key.path +

@@ -22,6 +22,8 @@ inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVer
 inline constexpr const char* kRunServicesKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
 inline constexpr const char* kRegisteredMarks = "Software\\ScourwellTest\\Registered";
 inline constexpr const char* kUnregisteredMarks = "Software\\ScourwellTest\\Unregistered";
+// Where the planted program records each start.
+inline constexpr const char* kPlantedStarts = "Software\\ScourwellTest\\Planted";
 
 struct RegistryKey {
     HKEY root;

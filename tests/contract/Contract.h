@@ -27,6 +27,7 @@ enum class Op {
     DeleteFolder,  // with the scripting object created first
     DeleteFolderWithoutObject,  // none ever created
     DeleteFolderAfterRelease,   // created, then released
+    FileOwner,
     KeyExists,
     DeleteKeyTree,
 };

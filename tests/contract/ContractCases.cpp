@@ -129,6 +129,14 @@ std::vector<ContractCase> MakeCases()
          .op = DeleteFolder, .argument = "WinTools",
          .expected = {.answer = "failed", .kept = {"WinTools", "WinTools\\bin", "WinTools\\bin\\tool.exe", "Neighbour.txt"}}},
 
+        // ---- FileOwner: who made the file, as the file system records it
+        {.name = "FileOwnerOfAFileMadeHereIsTheRunningUser", .seeds = {{K::file, "delete.bat"}},
+         .op = FileOwner, .argument = "delete.bat", .expected = {.answer = "runningUser"}},
+        {.name = "FileOwnerOfAFolderMadeHereIsTheRunningUser", .seeds = {{K::folder, "WinTools"}},
+         .op = FileOwner, .argument = "WinTools", .expected = {.answer = "runningUser"}},
+        {.name = "FileOwnerOfAMissingFileIsUnknown", .op = FileOwner, .argument = "delete.bat",
+         .expected = {.answer = "unknown"}},
+
         // ---- KeyExists: only a key that opens with full access
         {.name = "KeyExistsForAKey", .seeds = {{K::key, "Aurora"}},
          .op = KeyExists, .argument = "Aurora", .expected = {.answer = "true"}},

@@ -34,6 +34,27 @@ std::string Text(Status status)
     return "?";
 }
 
+std::string Text(Owner owner)
+{
+    switch (owner) {
+    case Owner::notKept:
+        return "notKept";
+    case Owner::runningUser:
+        return "runningUser";
+    case Owner::administrators:
+        return "administrators";
+    case Owner::system:
+        return "system";
+    case Owner::trustedInstaller:
+        return "trustedInstaller";
+    case Owner::someoneElse:
+        return "someoneElse";
+    case Owner::unknown:
+        return "unknown";
+    }
+    return "?";
+}
+
 bool IsKeyOp(Op op) { return op == Op::KeyExists || op == Op::DeleteKeyTree; }
 
 class Paths {
@@ -109,6 +130,8 @@ std::string Perform(const ContractCase& c, const Paths& at, ContractMachine& mac
         EXPECT_EQ(Text(services.CreateFileSystemObject()), "ok") << "cannot create the scripting object";
         services.ReleaseFileSystemObject();
         return Text(services.DeleteFolder(path));
+    case Op::FileOwner:
+        return Text(services.FileOwner(path));
     case Op::KeyExists:
         return services.KeyExists(c.root, path) ? "true" : "false";
     case Op::DeleteKeyTree:

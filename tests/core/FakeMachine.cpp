@@ -91,6 +91,8 @@ void FakeMachine::AddKey(RegistryRoot root, const std::string& path)
     keys_.insert(KeyName(root, path));
 }
 
+void FakeMachine::SetOwner(const std::string& path, Owner owner) { entries_.at(path).owner = owner; }
+
 bool FakeMachine::HasEntry(const std::string& path) const { return entries_.count(path) != 0; }
 
 std::optional<unsigned> FakeMachine::AttributesOf(const std::string& path) const
@@ -148,6 +150,17 @@ void FakeMachine::RunAndWait(const std::string& commandLine, int windowStyle)
         return;
     if (onRun)
         onRun(commandLine);
+}
+
+Owner FakeMachine::FileOwner(const std::string& path)
+{
+    Record("FileOwner " + path);
+    if (Fails("FileOwner"))
+        return Owner::unknown;
+    if (!ownersKept)
+        return Owner::notKept;
+    const auto found = entries_.find(path);
+    return found == entries_.end() ? Owner::unknown : found->second.owner;
 }
 
 Presence FakeMachine::Probe(const std::string& operation, const std::string& path, bool foldersCount)

@@ -37,6 +37,9 @@ public:
     void AddFolder(const std::string& path, unsigned attributes = 0);
     void AddKey(RegistryRoot root, const std::string& path);
 
+    // Files and folders are the running user's unless set otherwise.
+    void SetOwner(const std::string& path, Owner owner);
+
     bool HasEntry(const std::string& path) const;
     // The entry's attributes; nothing when there is no such entry.
     std::optional<unsigned> AttributesOf(const std::string& path) const;
@@ -51,6 +54,8 @@ public:
     std::set<std::string, NoCase> readOnlyKeys;
     // Every key DeleteKeyTree removed, in the order it removed them.
     std::vector<std::string> deletedKeys;
+    // Like a FAT volume, the file system can record no owners.
+    bool ownersKept = true;
     // Called for every started command line, after it is recorded.
     std::function<void(const std::string& commandLine)> onRun;
 
@@ -68,6 +73,7 @@ public:
     std::string GetWindowsDir() override;
     std::string CurrentUserName() override;
     void RunAndWait(const std::string& commandLine, int windowStyle) override;
+    Owner FileOwner(const std::string& path) override;
     Presence PathExists(const std::string& path) override;
     Presence FileExists(const std::string& path) override;
     Status ClearAttributes(const std::string& path) override;
@@ -84,6 +90,7 @@ private:
     struct Entry {
         bool folder;
         unsigned attributes;
+        Owner owner = Owner::runningUser;
     };
     using Entries = std::map<std::string, Entry, NoCase>;
 

@@ -150,7 +150,7 @@ TEST_F(RunTest, CleanMachineRunsEveryRowWithExactArgumentsInOrder)
     const Lines expected = {
         "GetWindowsDir",
         "GetWindowsDir",
-        "RunAndWait [0] c:\\delete.bat",
+        "FileOwner c:\\delete.bat",
         "CreateFileSystemObject",
         "PathExists C:\\Program Files\\Common Files\\WinTools",
         "PathExists C:\\WINNT\\browserxtras",
@@ -308,18 +308,58 @@ TEST_F(RunTest, HiddenAndSystemTargetsAreNotListedButStillRemoved)
     EXPECT_FALSE(machine.HasEntry("C:\\WINDOWS\\EliteToolBar"));
 }
 
-TEST_F(RunTest, BatchFileRunsFirstAndWhatItLeavesIsFound)
+// The batch file runs with this program's rights, an administrator's as a
+// rule, and on Windows XP anyone may put a file into the root of C:. It runs
+// only when its owner has those rights already, or on a volume that records
+// no owners; otherwise it is skipped without a word. When it runs, the run
+// waits for it: what it leaves behind is found.
+TEST_F(RunTest, BatchFileRunsFirstOnlyWhenItsOwnerIsTrusted)
 {
-    machine.onRun = [&](const std::string& command) {
-        if (command == "c:\\delete.bat")
-            machine.AddFile("C:\\WINDOWS\\nail.exe");
+    struct Row {
+        const char* name;
+        Owner owner;
+        bool ownersKept;
+        bool runs;
     };
+    const Row rows[] = {
+        {"the running user", Owner::runningUser, true, true},
+        {"Administrators", Owner::administrators, true, true},
+        {"SYSTEM", Owner::system, true, true},
+        {"TrustedInstaller", Owner::trustedInstaller, true, true},
+        {"another ordinary account", Owner::someoneElse, true, false},
+        {"an owner that cannot be read", Owner::unknown, true, false},
+        {"a volume that records no owners", Owner::someoneElse, false, true},
+    };
+    FakeMachine withoutBatch{"C:\\WINDOWS", "alice"};
+    MakeClean(withoutBatch, "C:\\WINDOWS");
+    FakeView withoutBatchView{withoutBatch};
+    Command1_Click(withoutBatchView, withoutBatch);
 
-    Run();
+    for (const Row& row : rows) {
+        FakeMachine seeded{"C:\\WINDOWS", "alice"};
+        MakeClean(seeded, "C:\\WINDOWS");
+        seeded.AddFile("c:\\delete.bat");
+        seeded.SetOwner("c:\\delete.bat", row.owner);
+        seeded.ownersKept = row.ownersKept;
+        seeded.onRun = [&](const std::string& command) {
+            if (command == "c:\\delete.bat")
+                seeded.AddFile("C:\\WINDOWS\\nail.exe");
+        };
+        FakeView seededView{seeded};
+        Module1::malwareFound = false;
 
-    EXPECT_EQ(machine.transcript.at(2), "RunAndWait [0] c:\\delete.bat");
-    EXPECT_EQ(view.items, Lines{"C:\\WINDOWS\\nail.exe"});
-    EXPECT_FALSE(machine.HasEntry("C:\\WINDOWS\\nail.exe"));
+        Command1_Click(seededView, seeded);
+
+        if (row.runs) {
+            EXPECT_EQ(seeded.transcript.at(2), "FileOwner c:\\delete.bat") << row.name;
+            EXPECT_EQ(seeded.transcript.at(3), "RunAndWait [0] c:\\delete.bat") << row.name;
+            EXPECT_EQ(seededView.items, Lines{"C:\\WINDOWS\\nail.exe"}) << row.name;
+            EXPECT_FALSE(seeded.HasEntry("C:\\WINDOWS\\nail.exe")) << row.name;
+        } else {
+            EXPECT_EQ(seeded.transcript, withoutBatch.transcript) << row.name;
+            EXPECT_TRUE(seededView.items.empty()) << row.name;
+        }
+    }
 }
 
 TEST_F(RunTest, WithoutAdministratorRightsKeysAreNotFoundAndBothParentsComplain)
@@ -425,7 +465,7 @@ std::string FaultName(const ::testing::TestParamInfo<FaultCase>& info)
 std::vector<FaultCase> FaultCases()
 {
     const std::set<std::string> operations = {
-        "GetWindowsDir", "CurrentUserName", "RunAndWait", "PathExists", "FileExists",
+        "GetWindowsDir", "CurrentUserName", "RunAndWait", "FileOwner", "PathExists", "FileExists",
         "ClearAttributes", "DeleteMatching", "CreateFileSystemObject", "DeleteFolder",
         "KeyExists", "DeleteKeyTree"};
     std::vector<FaultCase> cases;

@@ -3,8 +3,9 @@
 # loader would read them.
 #
 # Usage: check_executable.sh <objdump> <executable> <imports allow-list> <not on XP list>
-# The allow-list holds one "dll!function" per line; a new or vanished import
-# fails the check and shows the difference, so every change is reviewed. An
+# The allow-list names each library that may be imported, with the reason,
+# and holds one "dll!function" per line; a new or vanished import fails the
+# check and shows the difference, so every change is reviewed. An
 # import that Windows XP lacks fails too, unless its allow-list line is
 # marked "# known fault:" with the reason, which is printed on every run.
 set -uo pipefail
@@ -39,14 +40,27 @@ imports=$(awk '
   }' <<<"$headers" | LC_ALL=C sort -u)
 [ -n "$imports" ] || fail "no imports found: objdump output not understood"
 
-# The DLLs every supported Windows ships in its system folder.
-system_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll ole32.dll oleaut32.dll msvcrt.dll "
-for dll in $(cut -d'!' -f1 <<<"$imports" | uniq); do
-  [[ $system_dlls == *" $dll "* ]] || fail "imports from $dll, which is not a system DLL"
+# A statically imported library is loaded before the program's first line
+# runs, looked for in the program's own folder first unless Windows keeps it
+# among its KnownDLLs. The allow-list names the libraries that may be
+# imported, each on a line of its own with the reason after "#".
+libraries=$(grep -E '^[A-Za-z0-9_]+\.dll([[:space:]]|$)' "$allowed")
+while read -r dll reason; do
+  [ -n "$dll" ] || continue
+  [[ $reason =~ ^#[[:space:]]*[^[:space:]] ]] || fail "$dll is allowed in $allowed without a reason"
+done <<<"$libraries"
+allowed_dlls=" $(awk '{ print tolower($1) }' <<<"$libraries" | tr '\n' ' ') "
+imported_dlls=$(cut -d'!' -f1 <<<"$imports" | uniq)
+for dll in $imported_dlls; do
+  [[ $allowed_dlls == *" $dll "* ]] ||
+    fail "imports from $dll, which is not among the reviewed libraries that Windows loads only from its system folder"
+done
+for dll in $allowed_dlls; do
+  grep -qxF "$dll" <<<"$imported_dlls" || fail "$dll is allowed but no longer imported: remove its line"
 done
 
 if ! diff_output=$(diff -u --label "reviewed ($allowed)" --label "imported by $exe" \
-                        <(sed -e '/^#/d' -e 's/[[:space:]]*#.*//' "$allowed" | LC_ALL=C sort -u) <(printf '%s\n' "$imports")); then
+                        <(grep -F '!' "$allowed" | sed -e '/^#/d' -e 's/[[:space:]]*#.*//' | LC_ALL=C sort -u) <(printf '%s\n' "$imports")); then
   fail "the imports differ from the reviewed allow-list (+ new, - gone):"
   printf '%s\n' "$diff_output"
 fi
