@@ -252,7 +252,7 @@ TEST_F(RunTest, InfectedMachineListsEveryFindingAndRemovesOnlyTheTargets)
 
 struct FindingCase {
     const char* name;
-    Lines files;
+    std::vector<std::pair<std::string, unsigned>> files;  // path, attributes
     std::vector<std::pair<RegistryRoot, std::string>> keys;
     Lines expected;
 };
@@ -261,14 +261,16 @@ class FindingsTest : public RunTest, public ::testing::WithParamInterface<Findin
 
 TEST_P(FindingsTest, ListsWhatTheProbesSaw)
 {
-    for (const std::string& file : GetParam().files)
-        machine.AddFile(file);
+    for (const auto& [file, attributes] : GetParam().files)
+        machine.AddFile(file, attributes);
     for (const auto& [root, key] : GetParam().keys)
         machine.AddKey(root, key);
 
     Run();
 
     EXPECT_EQ(view.items, GetParam().expected);
+    for (const auto& [file, attributes] : GetParam().files)
+        EXPECT_FALSE(machine.HasEntry(file)) << "not removed: " << file;
     EXPECT_TRUE(view.logOutputVisible);
     EXPECT_EQ(view.outputCaption, kRemovedText);
     ExpectFinished();
@@ -278,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FindingsTest,
     ::testing::Values(
         FindingCase{"WinToolsFolderAndAuroraKey",
-                    {kWinToolsDir + "\\wtoolsb.dll"},
+                    {{kWinToolsDir + "\\wtoolsb.dll", 0}},
                     {{HKCU, "Software\\Aurora"}},
                     {kWinToolsDir, kAuroraLabel}},
         FindingCase{"BothWinToolsKeysGiveTheSameLineTwice",
@@ -287,7 +289,9 @@ INSTANTIATE_TEST_SUITE_P(
                     {kWinToolsLabel, kWinToolsLabel}},
         // Hidden and system files are invisible to the probes but still removed.
         FindingCase{"OnlyTheVisibleOfThreeFiles",
-                    {"C:\\WINDOWS\\tdtb.exe"},
+                    {{"C:\\WINDOWS\\nail.exe", kHidden},
+                     {"C:\\WINDOWS\\tdtb.exe", kReadOnly},
+                     {"C:\\WINDOWS\\svcproc.exe", kSystem}},
                     {},
                     {"C:\\WINDOWS\\tdtb.exe"}}),
     [](const ::testing::TestParamInfo<FindingCase>& c) { return std::string(c.param.name); });
