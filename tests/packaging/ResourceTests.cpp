@@ -140,13 +140,12 @@ TEST(Packaging, VersionResourceHoldsExactlyTheNamedStrings)
     EXPECT_EQ(entries, expected);
 
     // The version APIs find the block through the translation table.
-    if (const VersionNode* vars = Child(*root, L"VarFileInfo")) {
-        const VersionNode* translation = Child(*vars, L"Translation");
-        ASSERT_NE(translation, nullptr);
-        const std::vector<std::uint8_t> usEnglishUnicode{0x09, 0x04, 0xB0, 0x04};
-        EXPECT_EQ(std::vector<std::uint8_t>(translation->value.begin(), translation->value.end()),
-                  usEnglishUnicode);
-    }
+    const VersionNode* vars = Child(*root, L"VarFileInfo");
+    ASSERT_NE(vars, nullptr) << "no translation table: the version APIs cannot find the strings";
+    const VersionNode* translation = Child(*vars, L"Translation");
+    ASSERT_NE(translation, nullptr);
+    const std::vector<std::uint8_t> usEnglishUnicode{0x09, 0x04, 0xB0, 0x04};
+    EXPECT_EQ(std::vector<std::uint8_t>(translation->value.begin(), translation->value.end()), usEnglishUnicode);
 }
 
 BOOL CALLBACK CollectType(HMODULE, LPSTR type, LONG_PTR types)
