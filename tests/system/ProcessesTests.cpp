@@ -80,12 +80,33 @@ protected:
     Win32SystemServices services;
 };
 
-TEST_F(RunAndWaitTest, MissingBatchFileIsSkippedSilently)
+// How many processes have been in `job`, this one included.
+DWORD ProcessesIn(const UniqueHandle& job)
 {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (!QueryInformationJobObject(job.get(), JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
+                                   nullptr)) {
+        ADD_FAILURE() << "cannot read the job's accounting";
+    }
+    return accounting.TotalProcesses;
+}
+
+// Nothing stands in for a command that cannot be started: no interpreter,
+// no shell, nothing at all.
+TEST_F(RunAndWaitTest, ACommandThatCannotStartStartsNothing)
+{
+    // Every process this test program starts from now on joins the job.
+    const UniqueHandle job(CreateJobObjectA(nullptr, nullptr));
+    ASSERT_TRUE(job);
+    ASSERT_TRUE(AssignProcessToJobObject(job.get(), GetCurrentProcess()));
+    const DWORD before = ProcessesIn(job);
+
     services.RunAndWait(kBatch, kWindowHidden);
     services.RunAndWait("C:\\no such folder\\tool.exe /x", kWindowHidden);
-    EXPECT_FALSE(Exists(kBatch));
-    EXPECT_FALSE(Exists(kMark));
+    EXPECT_EQ(ProcessesIn(job), before) << "something was started for a missing command";
+
+    services.RunAndWait("cmd /c exit", kWindowHidden);
+    EXPECT_EQ(ProcessesIn(job), before + 1) << "the job does not see what is started";
 }
 
 TEST_F(RunAndWaitTest, ReturnsOnlyOnceTheCommandHasEnded)
