@@ -2,7 +2,6 @@
 // nothing, says so, and ends on "Done", whatever the version.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <optional>
 #include <string>
 
@@ -22,46 +21,30 @@ constexpr const char* kWineKey = "Software\\Wine";
 // the value the prefix had is put back afterwards.
 class ReportedVersion {
 public:
-    explicit ReportedVersion(const std::string& version) : previous_(Current())
+    explicit ReportedVersion(const std::string& version) : previous_(ReadValue(HKEY_CURRENT_USER, kWineKey, "Version"))
     {
-        SetValue(HKEY_CURRENT_USER, kWineKey, "Version", version);
+        EXPECT_TRUE(SetValue(HKEY_CURRENT_USER, kWineKey, "Version", RegistryValue::Text(version)));
     }
     ~ReportedVersion()
     {
-        if (previous_) {
+        if (previous_)
             SetValue(HKEY_CURRENT_USER, kWineKey, "Version", *previous_);
-            return;
-        }
-        scourwell::UniqueHkey key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kWineKey, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS)
-            RegDeleteValueA(key.get(), "Version");
+        else
+            DeleteValue(HKEY_CURRENT_USER, kWineKey, "Version");
     }
     ReportedVersion(const ReportedVersion&) = delete;
     ReportedVersion& operator=(const ReportedVersion&) = delete;
 
 private:
-    static std::optional<std::string> Current()
-    {
-        scourwell::UniqueHkey key;
-        std::array<char, 64> value{};
-        DWORD size = value.size() - 1, type = 0;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kWineKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS ||
-            RegQueryValueExA(key.get(), "Version", nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
-                ERROR_SUCCESS ||
-            type != REG_SZ)
-            return std::nullopt;
-        return std::string(value.data());
-    }
-
-    std::optional<std::string> previous_;
+    std::optional<RegistryValue> previous_;
 };
 
 // What the command interpreter, started now, says the system is.
 std::string VersionSeenByNewProcesses(const std::string& scratch)
 {
-    Run("cmd /c ver > \"" + scratch + "\"");
+    EXPECT_TRUE(Run("cmd /c ver > \"" + scratch + "\""));
     std::string text = ReadFile(scratch);
-    RemoveEntry(scratch);
+    RemoveTree(scratch);
     return text;
 }
 
@@ -74,7 +57,7 @@ class CleanMachine : public testing::TestWithParam<VersionCase> {};
 
 TEST_P(CleanMachine, FindsNothingAndSaysSo)
 {
-    ASSERT_FALSE(FileExists(Bases{}.winTools)) << "the machine is not clean";
+    ASSERT_FALSE(Exists(Bases{}.winTools)) << "the machine is not clean";
     ReportedVersion reported(GetParam().wineVersion);
     ASSERT_NE(VersionSeenByNewProcesses(SystemDrive() + "\\scourwell-ver.txt").find(GetParam().announces),
               std::string::npos)

@@ -160,7 +160,7 @@ std::vector<std::string> SeedInfectedMachine(Seed& seed, const Bases& at)
 void SeedNativeViews(Seed& seed)
 {
     const std::string native = NativeSystemFolder();
-    ASSERT_TRUE(FileExists(native + "\\kernel32.dll")) << "no 64-bit system folder at " << native;
+    ASSERT_TRUE(Exists(native + "\\kernel32.dll")) << "no 64-bit system folder at " << native;
     for (const char* name : {"\\param32.dll", "\\DrPMon.dll", "\\qzqnfn.exe", "\\adlinstallwin32.exe"})
         seed.NeighbourFile(native + name);
     seed.NeighbourValue({HKEY_LOCAL_MACHINE, std::string(kRunKey) + "\\WinTools", KEY_WOW64_64KEY}, "Path");
@@ -176,7 +176,7 @@ void SeedDeleteBatch(Seed& seed, const std::string& watchedTarget, const std::st
                              mark + "\")\r\n";
     seed.Leftover("c:\\delete.bat");
     seed.Leftover(mark);
-    WriteFile("c:\\delete.bat", "@echo off\r\n" + look + "ping -n 2 127.0.0.1 > nul\r\n" + look);
+    ASSERT_TRUE(WriteFile("c:\\delete.bat", "@echo off\r\n" + look + "ping -n 2 127.0.0.1 > nul\r\n" + look));
 }
 
 class InfectedMachine : public testing::Test {
@@ -233,8 +233,8 @@ TEST_F(InfectedMachine, FileHeldOpenIsMarkedAndGoesOnceReleased)
     EXPECT_EQ(first.list, (std::vector<std::string>{nail + " (not removed)", at.drive + "\\windows.exe"}));
     EXPECT_TRUE(first.sentenceShown);
     EXPECT_TRUE(first.exitedAfterDone);
-    EXPECT_TRUE(FileExists(nail));
-    EXPECT_FALSE(FileExists(at.drive + "\\windows.exe"));
+    EXPECT_TRUE(Exists(nail));
+    EXPECT_FALSE(Exists(at.drive + "\\windows.exe"));
 
     held.reset();
     Outcome second = RunScourwell(kRemovedSentence);
@@ -255,11 +255,11 @@ TEST_F(InfectedMachine, NothingPlantedBesideItRuns)
     seed.OwnFolder(downloads);
     seed.OwnFolder(current);
     const std::string program = downloads + "\\Scourwell.exe";
-    CopyFileAs(ScourwellProcess::DefaultPath(), program, FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(CopyFileAs(ScourwellProcess::DefaultPath(), program, FILE_ATTRIBUTE_NORMAL));
     for (const std::string& folder : {downloads, current})
         for (const char* name : {"\\regsvr32.exe", "\\sc.exe", "\\cmd.exe"})
-            CopyFileAs(PlantedProgramPath(), folder + name, FILE_ATTRIBUTE_NORMAL);
-    CopyFileAs(TestLibraryPath(), downloads + "\\comctl32.dll", FILE_ATTRIBUTE_NORMAL);
+            ASSERT_TRUE(CopyFileAs(PlantedProgramPath(), folder + name, FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(CopyFileAs(TestLibraryPath(), downloads + "\\comctl32.dll", FILE_ATTRIBUTE_NORMAL));
     seed.TargetFolder(at.winTools);
     seed.TargetLibrary(at.winTools + "\\wtoolsb.dll", 0);
     seed.TargetService("SvcProc");

@@ -22,25 +22,21 @@ Seed::~Seed()
 {
     for (const auto& name : targetServices_) Run("sc delete " + name);
     for (const auto& name : neighbourServices_) Run("sc delete " + name);
-    for (const auto& path : targetFiles_) RemoveEntry(path);
-    for (const auto& path : neighbourFiles_) RemoveEntry(path);
-    for (const auto& path : leftovers_) RemoveEntry(path);
-    for (auto folder = ownedFolders_.rbegin(); folder != ownedFolders_.rend(); ++folder) RemoveEntry(*folder);
-    for (const auto& [key, name] : neighbourValues_) {
-        std::vector<std::string> left = ValueNames(key.root, key.path, key.view);
-        if (std::find(left.begin(), left.end(), name) == left.end()) continue;
-        // Only the value: the key may be the system's own, like Run.
-        scourwell::UniqueHkey open;
-        if (RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_SET_VALUE | key.view, open.put()) == ERROR_SUCCESS)
-            RegDeleteValueA(open.get(), name.c_str());
-    }
-    for (auto key = ownedKeys_.rbegin(); key != ownedKeys_.rend(); ++key) DeleteKeyTree(key->root, key->path, key->view);
-    DeleteKeyTree(HKEY_CURRENT_USER, "Software\\ScourwellTest");
+    const auto remove = [](const std::string& path) { EXPECT_TRUE(RemoveTree(path)) << "cannot remove " << path; };
+    for (const auto& path : targetFiles_) remove(path);
+    for (const auto& path : neighbourFiles_) remove(path);
+    for (const auto& path : leftovers_) remove(path);
+    for (auto folder = ownedFolders_.rbegin(); folder != ownedFolders_.rend(); ++folder) remove(*folder);
+    // Only the value: the key may be the system's own, like Run.
+    for (const auto& [key, name] : neighbourValues_) DeleteValue(key.root, key.path, name, key.view);
+    for (auto key = ownedKeys_.rbegin(); key != ownedKeys_.rend(); ++key)
+        EXPECT_TRUE(DeleteKeyTree(key->root, key->path, key->view)) << Describe(*key);
+    EXPECT_TRUE(DeleteKeyTree(HKEY_CURRENT_USER, "Software\\ScourwellTest"));
 }
 
 void Seed::OwnFolder(const std::string& path)
 {
-    if (FileExists(path)) return;
+    if (Exists(path)) return;
     // Parents this seed makes are its own too, outermost first.
     const auto parent = path.substr(0, path.rfind('\\'));
     if (parent.size() > 2) OwnFolder(parent);
@@ -51,17 +47,17 @@ void Seed::OwnFolder(const std::string& path)
 void Seed::TargetFile(const std::string& path, DWORD attributes)
 {
     OwnFolder(path.substr(0, path.rfind('\\')));
-    WriteFile(path, "left behind by an unwanted program", attributes);
+    ASSERT_TRUE(WriteFile(path, "left behind by an unwanted program", attributes)) << path;
     targetFiles_.push_back(path);
 }
 
 void Seed::TargetLibrary(const std::string& path, DWORD attributes)
 {
     OwnFolder(path.substr(0, path.rfind('\\')));
-    CopyFileAs(testLibrary_, path, attributes);
+    ASSERT_TRUE(CopyFileAs(testLibrary_, path, attributes)) << path;
     targetFiles_.push_back(path);
     libraries_.push_back(path);
-    ASSERT_EQ(Run("regsvr32 /s \"" + path + "\""), 0u) << "cannot register " << path;
+    ASSERT_EQ(Run("regsvr32 /s \"" + path + "\""), std::optional<DWORD>(0)) << "cannot register " << path;
     ASSERT_TRUE(ValueExists(HKEY_CURRENT_USER, kRegisteredMarks, path)) << "registered elsewhere: " << path;
 }
 
@@ -85,7 +81,7 @@ std::string CreateRemembering(const RegistryKey& key)
             break;
         }
     }
-    CreateKey(key.root, key.path, key.view);
+    EXPECT_TRUE(CreateKey(key.root, key.path, key.view)) << Describe(key);
     return outermostNew;
 }
 
@@ -96,8 +92,8 @@ void Seed::TargetKey(const RegistryKey& key)
     const std::string created = CreateRemembering(key);
     if (!created.empty()) ownedKeys_.push_back({key.root, created, key.view});
     for (const char* child : {"", "\\Settings", "\\Settings\\Modules", "\\Settings\\Modules\\Hooks"}) {
-        SetValue(key.root, key.path + child, "Installed", "yes", key.view);
-        SetValue(key.root, key.path + child, "", "default", key.view);
+        ASSERT_TRUE(SetValue(key.root, key.path + child, "Installed", RegistryValue::Text("yes"), key.view));
+        ASSERT_TRUE(SetValue(key.root, key.path + child, "", RegistryValue::Text("default"), key.view));
     }
     targetKeys_.push_back(key);
 }
@@ -105,7 +101,8 @@ void Seed::TargetKey(const RegistryKey& key)
 void Seed::Service(const std::string& name)
 {
     ASSERT_FALSE(ServiceExists(name)) << name << " is already there";
-    ASSERT_EQ(Run("sc create " + name + " binPath= \"" + WindowsDirectory() + "\\" + Lower(name) + ".exe\""), 0u)
+    ASSERT_EQ(Run("sc create " + name + " binPath= \"" + WindowsDirectory() + "\\" + Lower(name) + ".exe\""),
+              std::optional<DWORD>(0))
         << "cannot create the service " << name;
     ASSERT_TRUE(ServiceExists(name));
 }
@@ -125,7 +122,7 @@ void Seed::NeighbourService(const std::string& name)
 void Seed::NeighbourFile(const std::string& path)
 {
     OwnFolder(path.substr(0, path.rfind('\\')));
-    WriteFile(path, path);
+    ASSERT_TRUE(WriteFile(path, path)) << path;
     neighbourFiles_.push_back(path);
 }
 
@@ -135,14 +132,14 @@ void Seed::NeighbourValue(const RegistryKey& key, const std::string& name)
 {
     const std::string created = CreateRemembering(key);
     if (!created.empty()) ownedKeys_.push_back({key.root, created, key.view});
-    SetValue(key.root, key.path, name, key.path, key.view);
+    ASSERT_TRUE(SetValue(key.root, key.path, name, RegistryValue::Text(key.path), key.view));
     neighbourValues_.push_back({key, name});
 }
 
 void Seed::ExpectTargetsGone() const
 {
-    for (const auto& path : targetFiles_) EXPECT_FALSE(FileExists(path)) << "still there: " << path;
-    for (const auto& path : targetFolders_) EXPECT_FALSE(FileExists(path)) << "still there: " << path;
+    for (const auto& path : targetFiles_) EXPECT_FALSE(Exists(path)) << "still there: " << path;
+    for (const auto& path : targetFolders_) EXPECT_FALSE(Exists(path)) << "still there: " << path;
     for (const auto& key : targetKeys_) EXPECT_FALSE(KeyExists(key.root, key.path, key.view)) << "still there: " << Describe(key);
     for (const auto& name : targetServices_) EXPECT_FALSE(ServiceExists(name)) << "service still there: " << name;
 }

@@ -2,7 +2,6 @@
 // registry of the test prefix.
 #include <windows.h>
 #include <sddl.h>
-#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +9,7 @@
 
 #include "system/Handles.h"
 #include "tests/contract/Contract.h"
+#include "tests/support/TestMachine.h"
 #include "tests/system/SystemTestSupport.h"
 
 namespace scourwell::contract {
@@ -41,28 +41,26 @@ class Win32ContractMachine : public ContractMachine {
 public:
     Win32ContractMachine()
     {
-        scourwell::testing::RemoveTree(kRoot);
-        SHDeleteKeyA(HKEY_CURRENT_USER, kKeyRoot.c_str());
-        CreateDirectoryA(kRoot.c_str(), nullptr);
-        UniqueHkey key;
-        RegCreateKeyExA(HKEY_CURRENT_USER, kKeyRoot.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
-                        nullptr);
+        support::RemoveTree(kRoot);
+        support::DeleteKeyTree(HKEY_CURRENT_USER, kKeyRoot);
+        support::MakeFolders(kRoot);
+        support::CreateKey(HKEY_CURRENT_USER, kKeyRoot);
     }
 
     ~Win32ContractMachine() override
     {
         held_.clear();
-        scourwell::testing::RemoveTree(kRoot);
+        support::RemoveTree(kRoot);
         // The owner may always change the permissions back (if the key is still there).
         for (const std::string& path : readOnly_)
             SetKeyPermissions(path, "D:P(A;;KA;;;WD)");
-        SHDeleteKeyA(HKEY_CURRENT_USER, kKeyRoot.c_str());
+        support::DeleteKeyTree(HKEY_CURRENT_USER, kKeyRoot);
         for (const std::string& top : topKeys_)
-            SHDeleteKeyA(HKEY_CURRENT_USER, top.c_str());
+            support::DeleteKeyTree(HKEY_CURRENT_USER, top);
     }
 
     SystemServices& services() override { return services_; }
-    bool UnderWine() const override { return scourwell::testing::UnderWine(); }
+    bool UnderWine() const override { return support::UnderWine(); }
     std::vector<std::string> Messages() const override
     {
         std::vector<std::string> texts;
@@ -75,7 +73,7 @@ public:
 
     void AddFolder(const std::string& path, unsigned attributes) override
     {
-        AddFolders(path);
+        ASSERT_TRUE(support::MakeFolders(path)) << path;
         if (attributes != 0) {
             ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path;
         }
@@ -83,8 +81,7 @@ public:
 
     void AddFile(const std::string& path, unsigned attributes) override
     {
-        AddFolders(path.substr(0, path.rfind('\\')));
-        scourwell::testing::MakeFile(path, "x", attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes);
+        ASSERT_TRUE(support::WriteFile(path, "x", attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes)) << path;
     }
 
     void HoldOpen(const std::string& path) override
@@ -102,13 +99,8 @@ public:
             ASSERT_TRUE(OursAtTheRoot(top)) << "not a test key: " << path;
             topKeys_.insert(top);
         }
-        UniqueHkey key;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
-                                  nullptr),
-                  ERROR_SUCCESS)
+        ASSERT_TRUE(support::SetValue(HKEY_CURRENT_USER, path, "Installed", support::RegistryValue::Text("seeded")))
             << path;
-        const char value[] = "seeded";
-        RegSetValueExA(key.get(), "Installed", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
     }
 
     // Everyone may read the key, and no one may do more, its owner aside.
@@ -126,22 +118,9 @@ public:
         return attributes;
     }
 
-    bool HasKey(const std::string& path) const override
-    {
-        UniqueHkey key;
-        return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-    }
+    bool HasKey(const std::string& path) const override { return support::KeyExists(HKEY_CURRENT_USER, path); }
 
 private:
-    static void AddFolders(const std::string& path)
-    {
-        for (std::size_t at = kRoot.size(); at != std::string::npos;) {
-            at = path.find('\\', at + 1);
-            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-        }
-        ASSERT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << "cannot make " << path;
-    }
-
     CapturingServices services_;
     std::vector<UniqueFileHandle> held_;
     std::vector<std::string> readOnly_;

@@ -23,8 +23,8 @@ TEST_F(DeleteFolderTest, TakesTheFolderNameInTheAnsiCodePage)
 {
     ASSERT_EQ(GetACP(), 1252u) << "the name below is written for Windows-1252";
     const std::string name = folder / "Caf\xE9 \x80uro";  // U+00E9, then U+20AC (not U+0080)
-    MakeFolder(name);
-    MakeFile(name + "\\inside.txt");
+    ASSERT_TRUE(MakeFolders(name));
+    ASSERT_TRUE(WriteFile(name + "\\inside.txt", "x"));
 
     EXPECT_EQ(services.DeleteFolder(name), Status::ok);
     EXPECT_FALSE(Exists(name));
@@ -34,7 +34,7 @@ TEST_F(DeleteFolderTest, TakesTheFolderNameInTheAnsiCodePage)
 // runtime is missing; the object created before must not stay held.
 TEST_F(DeleteFolderTest, NothingIsHeldAfterAFailedCreation)
 {
-    MakeFolder(folder / "WinTools");
+    ASSERT_TRUE(MakeFolders(folder / "WinTools"));
     Status created = Status::ok;
     std::thread([&] { created = services.CreateFileSystemObject(); }).join();
 

@@ -30,7 +30,7 @@ namespace {
 TEST(FileOwner, FileMadeHereIsTheRunningUsersAndAMissingOneIsUnknown)
 {
     ScratchFolder folder("owner");
-    MakeFile(folder / "delete.bat", "@echo off\r\n");
+    ASSERT_TRUE(WriteFile(folder / "delete.bat", "@echo off\r\n"));
     Win32SystemServices services;
 
     EXPECT_EQ(services.FileOwner(folder / "delete.bat"), Owner::runningUser);

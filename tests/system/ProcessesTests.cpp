@@ -123,7 +123,7 @@ TEST_F(RunAndWaitTest, ReturnsOnlyOnceTheCommandHasEnded)
     };
     for (const Row& row : rows) {
         if (row.batch != nullptr) {
-            MakeFile(kBatch, row.batch);
+            ASSERT_TRUE(WriteFile(kBatch, row.batch));
         }
         services.RunAndWait(row.commandLine, kWindowHidden);
 

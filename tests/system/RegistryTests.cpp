@@ -1,7 +1,6 @@
 // How the registry side shows its one message; what it deletes and when is
 // the contract table's (tests/contract).
 #include <gtest/gtest.h>
-#include <shlwapi.h>
 
 #include <string>
 
@@ -12,31 +11,11 @@ namespace {
 
 const std::string kBase = "Software\\ScourwellTests";
 
-bool KeyPresent(const std::string& path)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
-void CreateKey(const std::string& path)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS)
-        << path;
-    RegCloseKey(key);
-}
-
 class RegistryTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        SHDeleteKeyA(HKEY_CURRENT_USER, kBase.c_str());
+        support::DeleteKeyTree(HKEY_CURRENT_USER, kBase);
     }
 
     CapturingServices services;
@@ -44,7 +23,7 @@ protected:
 
 TEST_F(RegistryTest, MissingParentIsShownOnceInTheApplicationsBox)
 {
-    CreateKey(kBase + "\\Run");
+    ASSERT_TRUE(support::CreateKey(HKEY_CURRENT_USER, kBase + "\\Run"));
 
     services.DeleteKeyTree(RegistryRoot::currentUser, kBase + "\\RunServices\\WinTools");
 
@@ -52,7 +31,7 @@ TEST_F(RegistryTest, MissingParentIsShownOnceInTheApplicationsBox)
     EXPECT_EQ(services.messages[0].text, "Error opening parent key");
     EXPECT_EQ(services.messages[0].style, MessageStyle::okOnly);
     EXPECT_EQ(services.messages[0].title, std::nullopt) << "the application's title";
-    EXPECT_TRUE(KeyPresent(kBase + "\\Run"));
+    EXPECT_TRUE(support::KeyExists(HKEY_CURRENT_USER, kBase + "\\Run"));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Shared support for the Windows-side tests of the system services.
+// Shared support for the Windows-side tests of the system services, beside
+// what every Windows-side test program shares (tests/support).
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "system/Win32SystemServices.h"
+#include "tests/support/TestMachine.h"
 
 namespace scourwell::testing {
 
@@ -29,31 +31,17 @@ public:
     std::vector<ShownMessage> messages;
 };
 
-// Whether this runs under Wine rather than Windows.
-bool UnderWine();
+using support::Attributes;
+using support::Exists;
+using support::MakeFolders;
+using support::UnderWine;
+using support::WriteFile;
 
-bool Exists(const std::string& path);
-DWORD Attributes(const std::string& path);
-void MakeFile(const std::string& path, const std::string& content = "x",
-               DWORD attributes = FILE_ATTRIBUTE_NORMAL);
-void MakeFolder(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
-
-// Removes a tree without following folder links; a link is only unlinked.
-void RemoveTree(const std::string& path);
-
-// A fresh folder under C:\scourwell-tests, removed with its content at the end.
-class ScratchFolder {
+// A fresh folder C:\scourwell-tests\<name>, removed with its content at the end.
+class ScratchFolder : public support::ScratchFolder {
 public:
     explicit ScratchFolder(const std::string& name);
     ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    // The folder's path joined with `relative` ("" for the folder itself).
-    std::string operator/(const std::string& relative) const;
-
-private:
-    std::string path_;
 };
 
 }  // namespace scourwell::testing
