@@ -37,13 +37,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     if (!form.Show(showCommand))
         return 1;
 
-    // Ends when the window is destroyed (WM_QUIT).
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    // Ends when the window is destroyed (WM_QUIT), or when the queue fails.
+    MSG message{};
+    BOOL got = FALSE;
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
         if (!form.PreTranslateMessage(message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
     }
-    return static_cast<int>(message.wParam);
+    // Only WM_QUIT carries an exit code; a failed GetMessage left nothing in `message`.
+    return got == 0 ? static_cast<int>(message.wParam) : 1;
 }
