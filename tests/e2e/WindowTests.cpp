@@ -19,14 +19,6 @@ const char kExplanation[] =
     "with the following malware:";
 const char kTargetNames[] =
     "WinTools, WinToolsA.exe, WinToolsS.exe, SpecialGoods.info, Newgenlook.info, and Nail.exe (Aurora)";
-const char kRunServices[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
-
-std::string WindowsDirectory()
-{
-    char path[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryA(path, MAX_PATH);
-    return std::string(path, length < MAX_PATH ? length : 0);
-}
 
 std::string Screenshot(const char* name)
 {
@@ -56,6 +48,14 @@ Controls FindAll(HWND window)
             c["Picture3"] = candidate;
     }
     return c;
+}
+
+// FindAll, with a fatal failure that names any control not found.
+void FindEvery(HWND window, Controls& c)
+{
+    c = FindAll(window);
+    for (const auto& [name, control] : c)
+        ASSERT_NE(control, nullptr) << name << " not found";
 }
 
 // Whether `upper` is drawn above its sibling `lower`.
@@ -165,9 +165,8 @@ TEST(Window, OpensWithItsLayoutTextsAndKeyboardOrder)
     ScourwellProcess app(ScourwellProcess::DefaultPath());
     ASSERT_TRUE(app.WaitForWindow());
     const HWND window = app.window();
-    Controls c = FindAll(window);
-    for (const auto& [name, control] : c)
-        ASSERT_NE(control, nullptr) << name << " not found";
+    Controls c;
+    ASSERT_NO_FATAL_FAILURE(FindEvery(window, c));
 
     EXPECT_EQ(TextOf(window), "Scourwell Tool - Created by Quillom");
     const LONG style = GetWindowLongA(window, GWL_STYLE);
@@ -247,17 +246,15 @@ TEST(Window, LayoutFollowsTheDisplayResolution)
     ASSERT_TRUE(largeFonts.applied());
     ScourwellProcess app(ScourwellProcess::DefaultPath());
     ASSERT_TRUE(app.WaitForWindow());
-    Controls c = FindAll(app.window());
-    for (const auto& [name, control] : c)
-        ASSERT_NE(control, nullptr) << name << " not found";
+    Controls c;
+    ASSERT_NO_FATAL_FAILURE(FindEvery(app.window(), c));
     ExpectLayout(app.window(), c, 120);
     EXPECT_TRUE(SaveScreenshot(app.window(), Screenshot("window-open-120dpi.png")));
 }
 
 TEST(Window, CleanMachineRunShowsNoMalwareAndDoneCloses)
 {
-    // Windows comes without a RunServices key; Wine makes one for its own use.
-    const RemovedKey noRunServices(HKEY_LOCAL_MACHINE, kRunServices);
+    const RemovedKey noRunServices(HKEY_LOCAL_MACHINE, kRunServicesKey);
     ASSERT_TRUE(noRunServices.removed());
     ScourwellProcess app(ScourwellProcess::DefaultPath());
     ASSERT_TRUE(app.WaitForWindow());
