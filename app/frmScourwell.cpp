@@ -86,6 +86,33 @@ constexpr int ControlId(Control which)
     return kFirstControlId + static_cast<int>(which);
 }
 
+// Keyboard and mouse messages, of the client and of the non-client area.
+struct MessageRange {
+    UINT first, last;
+};
+constexpr UINT kMouseHorizontalWheel = 0x020E;  // WM_MOUSEHWHEEL, newer than the headers we target
+constexpr MessageRange kInputMessages[] = {
+    {WM_KEYFIRST, WM_KEYLAST},
+    {WM_MOUSEFIRST, kMouseHorizontalWheel},
+    {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK},
+};
+
+// Input that arrived while a run held the thread was aimed at a window that
+// did not respond, and must not act on the window the run leaves behind.
+void DropQueuedInput()
+{
+    MSG message;
+    for (const MessageRange& range : kInputMessages) {
+        while (PeekMessageA(&message, nullptr, range.first, range.last, PM_REMOVE)) {
+            // A quit comes whatever the range asked for; it stays for the loop.
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+        }
+    }
+}
+
 // Standard controls keep WM_COMMAND and colour requests with their parent,
 // and a group box never paints its inside. The containers hand both to the
 // main window, which keeps every handler in one place, and fill their inside
@@ -237,7 +264,8 @@ LRESULT frmScourwell::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_CLOSE:
-        Command2_Click();
+        if (!runInProgress_)
+            Command2_Click();
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -315,7 +343,9 @@ bool frmScourwell::CreateControls()
 void frmScourwell::OnCommand(int controlId, int notification)
 {
     // BN_CLICKED and STN_CLICKED are both 0: one click on a button or the picture.
-    if (notification != BN_CLICKED)
+    // During a run only its message box's loop hands clicks over, and they
+    // must not start a second run or close the window under the first.
+    if (notification != BN_CLICKED || runInProgress_)
         return;
     if (controlId == ControlId(Control::Command1))
         Command1_Click();
@@ -393,9 +423,14 @@ void frmScourwell::Form_Load()
 
 void frmScourwell::Command1_Click()
 {
-    // The run blocks this thread until it is finished.
+    // The run blocks this thread until it is finished, but for the loop of
+    // its message box.
+    runInProgress_ = true;
     Win32SystemServices services;
     scourwell::Command1_Click(*this, services);
+    runInProgress_ = false;
+    if (hwnd_ != nullptr)
+        DropQueuedInput();
 }
 
 void frmScourwell::Command2_Click()

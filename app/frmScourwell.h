@@ -73,6 +73,7 @@ private:
     std::array<HWND, static_cast<std::size_t>(Control::count)> controls_{};
     std::vector<HWND> tabOrder_;
     HWND focusBeforeDeactivation_ = nullptr;
+    bool runInProgress_ = false;
     int dpiX_ = 96;
     int dpiY_ = 96;
     UniqueGdiObject arialBold_;
