@@ -57,7 +57,9 @@ constexpr DWORD kLabel = WS_VISIBLE | SS_LEFT;
 constexpr ControlRow kControls[] = {
     {Control::Picture2, "STATIC", kWindow, 0, 0, 6930, 727, 3, "", Font::standard,
      kContainer | SS_LEFT | WS_TABSTOP, WS_EX_CONTROLPARENT},
-    {Control::Picture3, "STATIC", Control::Picture2, 5760, 120, 930, 465, 10, "", Font::standard,
+    // Picture3's text is its name for screen readers. The control reads it as
+    // the name of a bitmap resource and finds none; the picture comes after.
+    {Control::Picture3, "STATIC", Control::Picture2, 5760, 120, 930, 465, 10, "Donate", Font::standard,
      WS_VISIBLE | SS_BITMAP | SS_NOTIFY | WS_TABSTOP, 0},
     {Control::Label2, "STATIC", Control::Picture2, 720, 360, 6135, 255, 7,
      "This tool will automatically scan for and delete known malware", Font::arialRegular, kLabel, 0},
@@ -389,7 +391,30 @@ bool frmScourwell::PreTranslateMessage(MSG& message)
         MoveFocus(GetKeyState(VK_SHIFT) < 0);
         return true;
     }
+    if (PressFocusedControl(message))
+        return true;
     return IsDialogMessageA(hwnd_, &message) != FALSE;
+}
+
+bool frmScourwell::PressFocusedControl(const MSG& message)
+{
+    // A key held down presses once.
+    constexpr LPARAM kRepeat = 1 << 30;
+    if (message.message != WM_KEYDOWN || (message.lParam & kRepeat) != 0)
+        return false;
+    const HWND target = message.hwnd;
+    // Enter presses a button as Space does, without making it the default
+    // button, which would take Enter wherever the focus is.
+    if (message.wParam == VK_RETURN &&
+        (target == control(Control::Command1) || target == control(Control::Command2))) {
+        SendMessageA(target, BM_CLICK, 0, 0);
+        return true;
+    }
+    if ((message.wParam == VK_RETURN || message.wParam == VK_SPACE) && target == control(Control::Picture3)) {
+        OnCommand(ControlId(Control::Picture3), STN_CLICKED);
+        return true;
+    }
+    return false;
 }
 
 void frmScourwell::MoveFocus(bool backwards)
