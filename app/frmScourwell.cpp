@@ -359,14 +359,16 @@ void frmScourwell::OnCommand(int controlId, int notification)
 
 LRESULT frmScourwell::OnCtlColorStatic(HDC dc, HWND window)
 {
-    // The header band and everything in it use the window colours.
+    // The header band and everything in it use the window colours; the rest
+    // uses the button colours (the platform's default would take the
+    // window-text colour, which high-contrast schemes make different).
     const HWND header = control(Control::Picture2);
-    if (window == header || GetParent(window) == header) {
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-    }
-    return DefWindowProcA(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window));
+    const bool inHeader = window == header || GetParent(window) == header;
+    const int text = inHeader ? COLOR_WINDOWTEXT : COLOR_BTNTEXT;
+    const int background = inHeader ? COLOR_WINDOW : COLOR_BTNFACE;
+    SetTextColor(dc, GetSysColor(text));
+    SetBkColor(dc, GetSysColor(background));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
 }
 
 void frmScourwell::OnPaint()
