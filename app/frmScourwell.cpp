@@ -1,10 +1,9 @@
 #include "app/frmScourwell.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <utility>
 
+#include "app/CommonControls.h"
 #include "app/WebLink.h"
 #include "scan/Module1.h"
 #include "scan/ScanRun.h"
@@ -439,7 +438,7 @@ void frmScourwell::MoveFocus(bool backwards)
 
 void frmScourwell::Form_Initialize()
 {
-    InitCommonControls();
+    InitializeCommonControls();
 }
 
 void frmScourwell::Form_Load()
