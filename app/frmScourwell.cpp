@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/CommonControls.h"
 #include "app/WebLink.h"
 #include "scan/Module1.h"
 #include "scan/ScanRun.h"
@@ -56,7 +57,9 @@ constexpr DWORD kLabel = WS_VISIBLE | SS_LEFT;
 constexpr ControlRow kControls[] = {
     {Control::Picture2, "STATIC", kWindow, 0, 0, 6930, 727, 3, "", Font::standard,
      kContainer | SS_LEFT | WS_TABSTOP, WS_EX_CONTROLPARENT},
-    {Control::Picture3, "STATIC", Control::Picture2, 5760, 120, 930, 465, 10, "", Font::standard,
+    // Picture3's text is its name for screen readers. The control reads it as
+    // the name of a bitmap resource and finds none; the picture comes after.
+    {Control::Picture3, "STATIC", Control::Picture2, 5760, 120, 930, 465, 10, "Donate", Font::standard,
      WS_VISIBLE | SS_BITMAP | SS_NOTIFY | WS_TABSTOP, 0},
     {Control::Label2, "STATIC", Control::Picture2, 720, 360, 6135, 255, 7,
      "This tool will automatically scan for and delete known malware", Font::arialRegular, kLabel, 0},
@@ -83,6 +86,33 @@ static_assert(std::size(kControls) == static_cast<std::size_t>(Control::count));
 constexpr int ControlId(Control which)
 {
     return kFirstControlId + static_cast<int>(which);
+}
+
+// Keyboard and mouse messages, of the client and of the non-client area.
+struct MessageRange {
+    UINT first, last;
+};
+constexpr UINT kMouseHorizontalWheel = 0x020E;  // WM_MOUSEHWHEEL, newer than the headers we target
+constexpr MessageRange kInputMessages[] = {
+    {WM_KEYFIRST, WM_KEYLAST},
+    {WM_MOUSEFIRST, kMouseHorizontalWheel},
+    {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK},
+};
+
+// Input that arrived while a run held the thread was aimed at a window that
+// did not respond, and must not act on the window the run leaves behind.
+void DropQueuedInput()
+{
+    MSG message;
+    for (const MessageRange& range : kInputMessages) {
+        while (PeekMessageA(&message, nullptr, range.first, range.last, PM_REMOVE)) {
+            // A quit comes whatever the range asked for; it stays for the loop.
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+        }
+    }
 }
 
 // Standard controls keep WM_COMMAND and colour requests with their parent,
@@ -236,7 +266,8 @@ LRESULT frmScourwell::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_CLOSE:
-        Command2_Click();
+        if (!runInProgress_)
+            Command2_Click();
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -314,7 +345,9 @@ bool frmScourwell::CreateControls()
 void frmScourwell::OnCommand(int controlId, int notification)
 {
     // BN_CLICKED and STN_CLICKED are both 0: one click on a button or the picture.
-    if (notification != BN_CLICKED)
+    // During a run only its message box's loop hands clicks over, and they
+    // must not start a second run or close the window under the first.
+    if (notification != BN_CLICKED || runInProgress_)
         return;
     if (controlId == ControlId(Control::Command1))
         Command1_Click();
@@ -326,14 +359,16 @@ void frmScourwell::OnCommand(int controlId, int notification)
 
 LRESULT frmScourwell::OnCtlColorStatic(HDC dc, HWND window)
 {
-    // The header band and everything in it use the window colours.
+    // The header band and everything in it use the window colours; the rest
+    // uses the button colours (the platform's default would take the
+    // window-text colour, which high-contrast schemes make different).
     const HWND header = control(Control::Picture2);
-    if (window == header || GetParent(window) == header) {
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-    }
-    return DefWindowProcA(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window));
+    const bool inHeader = window == header || GetParent(window) == header;
+    const int text = inHeader ? COLOR_WINDOWTEXT : COLOR_BTNTEXT;
+    const int background = inHeader ? COLOR_WINDOW : COLOR_BTNFACE;
+    SetTextColor(dc, GetSysColor(text));
+    SetBkColor(dc, GetSysColor(background));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
 }
 
 void frmScourwell::OnPaint()
@@ -358,7 +393,30 @@ bool frmScourwell::PreTranslateMessage(MSG& message)
         MoveFocus(GetKeyState(VK_SHIFT) < 0);
         return true;
     }
+    if (PressFocusedControl(message))
+        return true;
     return IsDialogMessageA(hwnd_, &message) != FALSE;
+}
+
+bool frmScourwell::PressFocusedControl(const MSG& message)
+{
+    // A key held down presses once.
+    constexpr LPARAM kRepeat = 1 << 30;
+    if (message.message != WM_KEYDOWN || (message.lParam & kRepeat) != 0)
+        return false;
+    const HWND target = message.hwnd;
+    // Enter presses a button as Space does, without making it the default
+    // button, which would take Enter wherever the focus is.
+    if (message.wParam == VK_RETURN &&
+        (target == control(Control::Command1) || target == control(Control::Command2))) {
+        SendMessageA(target, BM_CLICK, 0, 0);
+        return true;
+    }
+    if ((message.wParam == VK_RETURN || message.wParam == VK_SPACE) && target == control(Control::Picture3)) {
+        OnCommand(ControlId(Control::Picture3), STN_CLICKED);
+        return true;
+    }
+    return false;
 }
 
 void frmScourwell::MoveFocus(bool backwards)
@@ -379,15 +437,9 @@ void frmScourwell::MoveFocus(bool backwards)
     }
 }
 
-// comctl32 is no KnownDLL: imported, it would be looked for in the program's
-// own folder before its first line runs. So it comes by its full path.
 void frmScourwell::Form_Initialize()
 {
-    using InitCommonControlsFunction = void(WINAPI*)();
-    const auto initCommonControls =
-        ExportedFunction<InitCommonControlsFunction>(LoadSystemLibrary("comctl32.dll"), "InitCommonControls");
-    if (initCommonControls != nullptr)
-        initCommonControls();
+    InitializeCommonControls();
 }
 
 void frmScourwell::Form_Load()
@@ -398,9 +450,14 @@ void frmScourwell::Form_Load()
 
 void frmScourwell::Command1_Click()
 {
-    // The run blocks this thread until it is finished.
+    // The run blocks this thread until it is finished, but for the loop of
+    // its message box.
+    runInProgress_ = true;
     Win32SystemServices services;
     scourwell::Command1_Click(*this, services);
+    runInProgress_ = false;
+    if (hwnd_ != nullptr)
+        DropQueuedInput();
 }
 
 void frmScourwell::Command2_Click()

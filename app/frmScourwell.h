@@ -37,8 +37,9 @@ public:
     bool Show(int showCommand);
 
     // Keyboard navigation for the message loop: Tab and Shift+Tab follow the
-    // window's tab order; other dialog keys go to IsDialogMessage. True when
-    // `message` was handled and must not be dispatched.
+    // window's tab order; Enter presses the focused button, Space or Enter
+    // the focused donation picture; other dialog keys go to IsDialogMessage.
+    // True when `message` was handled and must not be dispatched.
     bool PreTranslateMessage(MSG& message);
 
     // ScanView
@@ -66,6 +67,7 @@ private:
     LRESULT OnCtlColorStatic(HDC dc, HWND control);
     void OnPaint();
     void MoveFocus(bool backwards);
+    bool PressFocusedControl(const MSG& message);
     HWND control(Control which) const { return controls_[static_cast<std::size_t>(which)]; }
 
     HINSTANCE instance_;
@@ -73,6 +75,7 @@ private:
     std::array<HWND, static_cast<std::size_t>(Control::count)> controls_{};
     std::vector<HWND> tabOrder_;
     HWND focusBeforeDeactivation_ = nullptr;
+    bool runInProgress_ = false;
     int dpiX_ = 96;
     int dpiY_ = 96;
     UniqueGdiObject arialBold_;

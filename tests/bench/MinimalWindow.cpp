@@ -1,7 +1,19 @@
-// The benchmark floor: the least a Win32 program does to put a window on the
+// The benchmark floors: the least a Win32 program does to put a window on the
 // screen. Built with the same compiler, flags and static runtime as
-// Scourwell.exe, so what Scourwell takes beyond it is its own.
+// Scourwell.exe, so what Scourwell takes beyond them is its own.
+//
+// minimal_window.exe is the bare window. minimal_com_window.exe (built with
+// WITH_COM_AND_COMMON_CONTROLS) first does what Scourwell must do before its
+// window, in Scourwell's order and by Scourwell's own code: the library
+// search restricted, COM, single-threaded, then the common controls.
 #include <windows.h>
+
+#ifdef WITH_COM_AND_COMMON_CONTROLS
+#include <objbase.h>
+
+#include "app/CommonControls.h"
+#include "system/SystemLibraries.h"
+#endif
 
 namespace {
 
@@ -18,6 +30,12 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
+#ifdef WITH_COM_AND_COMMON_CONTROLS
+    scourwell::RestrictLibrarySearch();
+    const HRESULT com = CoInitialize(nullptr);
+    scourwell::InitializeCommonControls();
+#endif
+
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
@@ -37,5 +55,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+#ifdef WITH_COM_AND_COMMON_CONTROLS
+    if (SUCCEEDED(com)) CoUninitialize();
+#endif
     return 0;
 }

@@ -4,6 +4,8 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "Driver.h"
@@ -41,15 +43,56 @@ std::string ReadFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The test handler, registered for "https" while the object lives.
+class RegisteredHandler {
+public:
+    RegisteredHandler()
+        : received_(TempFile("scourwell-donation-address.txt")),
+          registration_(HKEY_CLASSES_ROOT, kHttpsCommand, "", RegistryValue::Text(Command(received_)))
+    {
+        DeleteFileA(received_.c_str());
+    }
+    ~RegisteredHandler() { DeleteFileA(received_.c_str()); }
+    RegisteredHandler(const RegisteredHandler&) = delete;
+    RegisteredHandler& operator=(const RegisteredHandler&) = delete;
+
+    bool registered() const { return registration_.applied(); }
+
+    // The address the handler got and the folder it was started in, once
+    // the window is idle again with no warning up; the file goes for the
+    // next time.
+    void ExpectReceived(ScourwellProcess& app, const std::string& folder)
+    {
+        EXPECT_TRUE(WaitUntil([&] { return !ReadFile(received_).empty(); })) << "the handler was not started";
+        EXPECT_EQ(ReadFile(received_), std::string(kAddress) + "\n" + folder);
+        EXPECT_TRUE(WaitForIdle(app.window()));
+        const auto box = FindMessageBox(app.id());
+        EXPECT_FALSE(box) << (box ? box->text : "");
+        DeleteFileA(received_.c_str());
+    }
+
+private:
+    static std::string Command(const std::string& received)
+    {
+        std::string command = "\"";
+        command += WindowsPath(URL_HANDLER_EXE);
+        command += "\" \"" + received + "\" \"%1\"";
+        return command;
+    }
+
+    std::string received_;
+    ValueOverride registration_;
+};
+
+std::string FolderOf(const std::string& path)
+{
+    return path.substr(0, path.find_last_of('\\'));
+}
+
 TEST(Donation, HandlerReceivesExactlyTheAddressBeforeAndAfterARun)
 {
-    const std::string received = TempFile("scourwell-donation-address.txt");
-    DeleteFileA(received.c_str());
-    std::string command = WindowsPath(URL_HANDLER_EXE);
-    command.insert(command.begin(), '"');
-    command += "\" \"" + received + "\" \"%1\"";
-    const ValueOverride handler(HKEY_CLASSES_ROOT, kHttpsCommand, "", RegistryValue::Text(command));
-    ASSERT_TRUE(handler.applied());
+    RegisteredHandler handler;
+    ASSERT_TRUE(handler.registered());
 
     // Started elsewhere, so the handler's folder shows which one the shell got.
     const std::string exe = ScourwellProcess::DefaultPath();
@@ -59,14 +102,9 @@ TEST(Donation, HandlerReceivesExactlyTheAddressBeforeAndAfterARun)
     ASSERT_NE(picture3, nullptr);
 
     // The shell starts the handler in Scourwell's own folder.
-    const std::string expected = std::string(kAddress) + "\n" + exe.substr(0, exe.find_last_of('\\'));
     const auto clickAndReceive = [&] {
         ClickPicture(picture3);
-        EXPECT_TRUE(WaitUntil([&] { return !ReadFile(received).empty(); })) << "the handler was not started";
-        EXPECT_EQ(ReadFile(received), expected);
-        EXPECT_TRUE(WaitForIdle(app.window()));
-        EXPECT_FALSE(FindMessageBox(app.id())) << FindMessageBox(app.id())->text;
-        DeleteFileA(received.c_str());
+        handler.ExpectReceived(app, FolderOf(exe));
     };
     {
         SCOPED_TRACE("ready");
@@ -80,6 +118,48 @@ TEST(Donation, HandlerReceivesExactlyTheAddressBeforeAndAfterARun)
     // Cancel closes the finished window too.
     Click(app.Button("Cancel"));
     EXPECT_TRUE(app.WaitForExit());
+}
+
+TEST(Donation, ThePictureIsNamedDonateAndSpaceOrEnterOpensThePage)
+{
+    RegisteredHandler handler;
+    ASSERT_TRUE(handler.registered());
+    ScourwellProcess app(ScourwellProcess::DefaultPath());
+    ASSERT_TRUE(app.WaitForWindow());
+    const HWND window = app.window();
+    const HWND picture3 = FindPicture3(window);
+    ASSERT_NE(picture3, nullptr);
+
+    // A screen reader names a standard control by its text, which it asks
+    // the control for; what is drawn stays the picture.
+    EXPECT_EQ(TextOf(picture3), "Donate");
+    wchar_t asked[64] = {};
+    DWORD_PTR length = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(picture3, WM_GETTEXT, std::size(asked), reinterpret_cast<LPARAM>(asked),
+                                    SMTO_ABORTIFHUNG, 3000, &length));
+    EXPECT_EQ(std::wstring(asked, length), L"Donate");
+    const std::optional<Capture> capture = CaptureWindow(window);
+    ASSERT_TRUE(capture);
+    RECT picture{};
+    GetWindowRect(picture3, &picture);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    OffsetRect(&picture, -frame.left, -frame.top);
+    // Without its picture the control is one plain colour.
+    std::set<COLORREF> colours;
+    for (int y = picture.top; y < picture.bottom; ++y) {
+        for (int x = picture.left; x < picture.right; ++x)
+            colours.insert(capture->Pixel(x, y));
+    }
+    EXPECT_GT(colours.size(), 3u) << "the picture is not drawn";
+
+    for (const UINT key : {VK_SPACE, VK_RETURN}) {
+        SCOPED_TRACE(key == VK_SPACE ? "Space" : "Enter");
+        ASSERT_TRUE(TabTo(window, picture3));
+        PressKey(picture3, key);
+        handler.ExpectReceived(app, FolderOf(ScourwellProcess::DefaultPath()));
+    }
+    EXPECT_FALSE(app.HasExited());
 }
 
 TEST(Donation, WithoutHandlerTheWarningNamesTheAddress)

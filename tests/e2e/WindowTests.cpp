@@ -19,14 +19,6 @@ const char kExplanation[] =
     "with the following malware:";
 const char kTargetNames[] =
     "WinTools, WinToolsA.exe, WinToolsS.exe, SpecialGoods.info, Newgenlook.info, and Nail.exe (Aurora)";
-const char kRunServices[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
-
-std::string WindowsDirectory()
-{
-    char path[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryA(path, MAX_PATH);
-    return std::string(path, length < MAX_PATH ? length : 0);
-}
 
 std::string Screenshot(const char* name)
 {
@@ -56,6 +48,14 @@ Controls FindAll(HWND window)
             c["Picture3"] = candidate;
     }
     return c;
+}
+
+// FindAll, with a fatal failure that names any control not found.
+void FindEvery(HWND window, Controls& c)
+{
+    c = FindAll(window);
+    for (const auto& [name, control] : c)
+        ASSERT_NE(control, nullptr) << name << " not found";
 }
 
 // Whether `upper` is drawn above its sibling `lower`.
@@ -165,9 +165,8 @@ TEST(Window, OpensWithItsLayoutTextsAndKeyboardOrder)
     ScourwellProcess app(ScourwellProcess::DefaultPath());
     ASSERT_TRUE(app.WaitForWindow());
     const HWND window = app.window();
-    Controls c = FindAll(window);
-    for (const auto& [name, control] : c)
-        ASSERT_NE(control, nullptr) << name << " not found";
+    Controls c;
+    ASSERT_NO_FATAL_FAILURE(FindEvery(window, c));
 
     EXPECT_EQ(TextOf(window), "Scourwell Tool - Created by Quillom");
     const LONG style = GetWindowLongA(window, GWL_STYLE);
@@ -247,17 +246,102 @@ TEST(Window, LayoutFollowsTheDisplayResolution)
     ASSERT_TRUE(largeFonts.applied());
     ScourwellProcess app(ScourwellProcess::DefaultPath());
     ASSERT_TRUE(app.WaitForWindow());
-    Controls c = FindAll(app.window());
-    for (const auto& [name, control] : c)
-        ASSERT_NE(control, nullptr) << name << " not found";
+    Controls c;
+    ASSERT_NO_FATAL_FAILURE(FindEvery(app.window(), c));
     ExpectLayout(app.window(), c, 120);
     EXPECT_TRUE(SaveScreenshot(app.window(), Screenshot("window-open-120dpi.png")));
 }
 
+// `control`'s rectangle in the coordinates of a capture of `window`.
+RECT RectInCapture(HWND control, HWND window)
+{
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    OffsetRect(&rect, -frame.left, -frame.top);
+    return rect;
+}
+
+TEST(Window, TextsTakeTheSchemesButtonOrWindowColours)
+{
+    // As in high-contrast schemes, button text differs from window text and
+    // the button face from the window colour. Each program reads the scheme
+    // as it starts; the driver's own colours stay the default ones.
+    const COLORREF windowColour = RGB(0, 0, 0);
+    const COLORREF windowText = RGB(0, 255, 0);
+    const COLORREF buttonFace = RGB(0, 0, 128);
+    const COLORREF buttonText = RGB(255, 255, 0);
+    std::vector<std::unique_ptr<ValueOverride>> scheme;
+    for (const auto& [name, colour] : std::map<std::string, COLORREF>{
+             {"Window", windowColour}, {"WindowText", windowText}, {"ButtonFace", buttonFace},
+             {"ButtonText", buttonText}}) {
+        const std::string rgb = std::to_string(GetRValue(colour)) + " " + std::to_string(GetGValue(colour)) + " " +
+                                std::to_string(GetBValue(colour));
+        scheme.push_back(std::make_unique<ValueOverride>(HKEY_CURRENT_USER, "Control Panel\\Colors", name,
+                                                         RegistryValue::Text(rgb)));
+        ASSERT_TRUE(scheme.back()->applied()) << name;
+    }
+    SeededFile nail(WindowsDirectory() + "\\nail.exe");
+    ASSERT_TRUE(nail.created());
+    ScourwellProcess app(ScourwellProcess::DefaultPath());
+    ASSERT_TRUE(app.WaitForWindow());
+    const HWND window = app.window();
+    Controls c;
+    ASSERT_NO_FATAL_FAILURE(FindEvery(window, c));
+
+    struct Region {
+        std::string name;
+        RECT rect;  // capture coordinates
+        COLORREF text, background;
+    };
+    const auto expectColours = [&](const Capture& capture, const std::vector<Region>& regions) {
+        for (const Region& region : regions) {
+            SCOPED_TRACE(region.name);
+            const RECT& r = region.rect;
+            const COLORREF otherText = region.text == buttonText ? windowText : buttonText;
+            EXPECT_GT(capture.Count(r, region.text), 0) << "no text in its colour";
+            EXPECT_EQ(capture.Count(r, otherText), 0) << "text in the other colour";
+            EXPECT_GT(capture.Count(r, region.background), (r.right - r.left) * (r.bottom - r.top) / 2)
+                << "background";
+        }
+    };
+    // Each region holds one control's text only: the labels overlap, and
+    // the donation picture has colours of its own.
+    const RECT frame1 = RectInCapture(c["Frame1"], window);
+    const RECT output = RectInCapture(c["output"], window);
+    const RECT list = RectInCapture(c["logOutput"], window);
+    const LONG pictureLeft = RectInCapture(c["Picture3"], window).left;
+    RECT label1 = RectInCapture(c["Label1"], window);
+    RECT label2 = RectInCapture(c["Label2"], window);
+    label1.right = label2.right = pictureLeft;
+    const Region frame1Caption{"Frame1's caption", {frame1.left, frame1.top, frame1.right, output.top}, buttonText,
+                               buttonFace};
+    const Region outputText{"output", {output.left, output.top, output.right, list.top}, buttonText, buttonFace};
+
+    const std::optional<Capture> open = CaptureWindow(window);
+    ASSERT_TRUE(open);
+    EXPECT_TRUE(SavePng(*open, Screenshot("window-open-high-contrast.png")));
+    expectColours(*open, {frame1Caption,
+                          outputText,
+                          {"Label3", RectInCapture(c["Label3"], window), buttonText, buttonFace},
+                          {"Label1", label1, windowText, windowColour},
+                          {"Label2", label2, windowText, windowColour}});
+
+    ASSERT_TRUE(app.RunScan()) << "the run did not finish";
+    const std::optional<Capture> finished = CaptureWindow(window);
+    ASSERT_TRUE(finished);
+    EXPECT_TRUE(SavePng(*finished, Screenshot("window-finished-high-contrast.png")));
+    expectColours(*finished, {frame1Caption,
+                              outputText,
+                              {"logOutput", list, windowText, windowColour}});
+    Click(c["Command1"]);
+    EXPECT_TRUE(app.WaitForExit());
+}
+
 TEST(Window, CleanMachineRunShowsNoMalwareAndDoneCloses)
 {
-    // Windows comes without a RunServices key; Wine makes one for its own use.
-    const RemovedKey noRunServices(HKEY_LOCAL_MACHINE, kRunServices);
+    const RemovedKey noRunServices(HKEY_LOCAL_MACHINE, kRunServicesKey);
     ASSERT_TRUE(noRunServices.removed());
     ScourwellProcess app(ScourwellProcess::DefaultPath());
     ASSERT_TRUE(app.WaitForWindow());

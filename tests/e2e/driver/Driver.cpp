@@ -241,6 +241,19 @@ HWND FocusOf(HWND window)
     return info.hwndFocus;
 }
 
+bool TabTo(HWND window, HWND target)
+{
+    for (int presses = 0; presses < 16; ++presses) {
+        const HWND focus = FocusOf(window);
+        if (focus == target)
+            return true;
+        PressKey(focus, VK_TAB);
+        if (!WaitUntil([&] { return FocusOf(window) != focus; }, Duration{5000}))
+            return false;
+    }
+    return FocusOf(window) == target;
+}
+
 bool WaitForIdle(HWND window, Duration timeout)
 {
     DWORD_PTR ignored = 0;
@@ -265,6 +278,47 @@ void PressKey(HWND control, UINT virtualKey)
 {
     PostMessageA(control, WM_KEYDOWN, virtualKey, 1);
     PostMessageA(control, WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u));
+}
+
+void MouseClick(HWND control, int clicks)
+{
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MouseClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}, clicks);
+}
+
+void MouseClickAt(POINT screen, int clicks)
+{
+    // Every event carries its position: the pointer's own position can still
+    // be catching up with an earlier move (under Wine, a program's X events
+    // report it late), and a click would then land there.
+    const auto normalised = [](LONG value, int extent) {
+        return static_cast<LONG>((static_cast<long long>(value) * 65536 + extent - 1) / extent);
+    };
+    const LONG x = normalised(screen.x, GetSystemMetrics(SM_CXSCREEN));
+    const LONG y = normalised(screen.y, GetSystemMetrics(SM_CYSCREEN));
+    // One call, so the clicks follow each other as quickly as a double click.
+    std::vector<INPUT> inputs(static_cast<std::size_t>(clicks) * 2 + 1);
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dx = x;
+        inputs[i].mi.dy = y;
+        const DWORD button = i == 0 ? 0 : i % 2 == 1 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+        inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void TypeKey(UINT virtualKey)
+{
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = static_cast<WORD>(virtualKey);
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
 }
 
 std::optional<MessageBoxInfo> FindMessageBox(DWORD processId)
@@ -307,8 +361,8 @@ bool PressOk(const MessageBoxInfo& box, Duration timeout)
 
 namespace {
 
-// What the screen shows inside `rect`, as RGB rows, top row first.
-std::optional<std::vector<std::uint8_t>> CaptureScreen(const RECT& rect)
+// What the screen shows inside `rect`.
+std::optional<Capture> CaptureScreen(const RECT& rect)
 {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
@@ -338,39 +392,61 @@ std::optional<std::vector<std::uint8_t>> CaptureScreen(const RECT& rect)
     if (!copied)
         return std::nullopt;
 
-    std::vector<std::uint8_t> rgb;
-    rgb.reserve(static_cast<std::size_t>(width) * height * 3);
+    Capture capture{width, height, {}};
+    capture.rgb.reserve(static_cast<std::size_t>(width) * height * 3);
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* row = bgr.data() + static_cast<std::ptrdiff_t>(y) * stride;
         for (int x = 0; x < width; ++x)
-            rgb.insert(rgb.end(), {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
+            capture.rgb.insert(capture.rgb.end(), {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
     }
-    return rgb;
+    return capture;
 }
 
 }  // namespace
 
-bool SaveScreenshot(HWND window, const std::string& path)
+COLORREF Capture::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return CLR_INVALID;
+    const std::uint8_t* pixel = rgb.data() + (static_cast<std::ptrdiff_t>(y) * width + x) * 3;
+    return RGB(pixel[0], pixel[1], pixel[2]);
+}
+
+int Capture::Count(const RECT& rect, COLORREF colour) const
+{
+    int count = 0;
+    for (int y = std::max<int>(rect.top, 0); y < std::min<int>(rect.bottom, height); ++y) {
+        for (int x = std::max<int>(rect.left, 0); x < std::min<int>(rect.right, width); ++x)
+            count += Pixel(x, y) == colour ? 1 : 0;
+    }
+    return count;
+}
+
+std::optional<Capture> CaptureWindow(HWND window)
 {
     RECT rect{};
     if (!GetWindowRect(window, &rect) || rect.right <= rect.left || rect.bottom <= rect.top)
-        return false;
+        return std::nullopt;
     // Painting comes last in the window's queue: wait until two captures a
     // moment apart agree.
-    std::optional<std::vector<std::uint8_t>> previous;
-    std::optional<std::vector<std::uint8_t>> current;
+    std::optional<Capture> previous;
+    std::optional<Capture> current;
     const bool settled = WaitUntil(
         [&] {
             previous = std::move(current);
             Sleep(100);
             current = CaptureScreen(rect);
-            return current && previous && *current == *previous;
+            return current && previous && current->rgb == previous->rgb;
         },
         Duration{5000});
     if (!settled)
-        return false;
+        return std::nullopt;
+    return current;
+}
 
-    const std::vector<std::uint8_t> png = EncodePng(rect.right - rect.left, rect.bottom - rect.top, *current);
+bool SavePng(const Capture& capture, const std::string& path)
+{
+    const std::vector<std::uint8_t> png = EncodePng(capture.width, capture.height, capture.rgb);
     const UniqueFileHandle file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
@@ -378,6 +454,12 @@ bool SaveScreenshot(HWND window, const std::string& path)
     DWORD written = 0;
     return WriteFile(file.get(), png.data(), static_cast<DWORD>(png.size()), &written, nullptr) &&
            written == png.size();
+}
+
+bool SaveScreenshot(HWND window, const std::string& path)
+{
+    const std::optional<Capture> capture = CaptureWindow(window);
+    return capture && SavePng(*capture, path);
 }
 
 std::string ScourwellProcess::DefaultPath()
@@ -434,26 +516,31 @@ bool ScourwellProcess::WaitForWindow(Duration timeout)
         timeout);
 }
 
-std::optional<std::vector<MessageBoxInfo>> ScourwellProcess::RunScan(Duration timeout)
+std::optional<std::vector<MessageBoxInfo>> ScourwellProcess::RunScan(const std::function<void(HWND)>& press,
+                                                                   const std::function<void()>& afterBox,
+                                                                   Duration timeout)
 {
     const HWND command1 = Button("Start Scan");
     if (command1 == nullptr)
         return std::nullopt;
-    Click(command1);
+    press(command1);
     std::vector<MessageBoxInfo> boxes;
     const bool done = WaitUntil(
         [&] {
             if (auto box = FindMessageBox(processId_)) {
-                if (PressOk(*box))
+                if (PressOk(*box)) {
                     boxes.push_back(std::move(*box));
+                    if (afterBox)
+                        afterBox();
+                }
                 return false;
             }
-            return TextOf(command1) == "Done";
+            return !IsWindow(command1) || TextOf(command1) == "Done";
         },
         timeout);
     // "Done" comes before the last steps of the run; they are over when the
     // window takes messages again.
-    if (!done || !WaitForIdle(window_))
+    if (!done || !IsWindow(command1) || !WaitForIdle(window_))
         return std::nullopt;
     return boxes;
 }

@@ -1,5 +1,5 @@
 // Drives the real Scourwell.exe from another process, as a user would: finds
-// its window and controls, clicks, reads texts, lists and rectangles,
+// its window and controls, clicks, types, reads texts, lists and rectangles,
 // answers message boxes, takes screenshots.
 //
 // Every wait is bounded. Reads never block on a busy window: texts are the
@@ -26,6 +26,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -71,6 +72,10 @@ std::optional<std::vector<std::string>> ListItems(HWND listBox);
 // The window that has the keyboard focus in `window`'s thread, or null.
 HWND FocusOf(HWND window);
 
+// Presses Tab (posted to the focused control of `window`) until `target`
+// has the focus. False when it never gets it.
+bool TabTo(HWND window, HWND target);
+
 // Returns once `window`'s thread takes messages again (back in its message
 // loop or in a modal one) and has handled one sent now; false on timeout.
 bool WaitForIdle(HWND window, Duration timeout = kTimeout);
@@ -80,6 +85,17 @@ bool WaitForIdle(HWND window, Duration timeout = kTimeout);
 void Click(HWND button);           // BM_CLICK
 void ClickPicture(HWND control);   // left button down and up at its centre
 void PressKey(HWND control, UINT virtualKey);  // key down and up, sent to `control`
+
+// ---- Real input (through the system's input queue, as hands give it) ----
+//
+// The pointer and keys go where the system sends them: to the window under
+// the pointer and to the window with the keyboard focus. Each message is
+// queued for its window at once, even while that window's thread is busy, and
+// handled when the thread next takes messages, as on Windows.
+
+void MouseClick(HWND control, int clicks = 1);  // left button at the centre of `control`
+void MouseClickAt(POINT screen, int clicks = 1);
+void TypeKey(UINT virtualKey);                  // key down and up
 
 // ---- Message boxes -------------------------------------------------------
 
@@ -100,7 +116,23 @@ bool PressOk(const MessageBoxInfo& box, Duration timeout = kTimeout);
 
 // ---- Screenshots ---------------------------------------------------------
 
-// Saves what the screen shows inside `window`'s rectangle as a PNG file.
+// What the screen showed inside a window's rectangle: RGB rows, top row first.
+struct Capture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+
+    COLORREF Pixel(int x, int y) const;  // window coordinates
+    // How many pixels of `rect` (window coordinates) have exactly `colour`.
+    int Count(const RECT& rect, COLORREF colour) const;
+};
+
+// What the screen shows inside `window`'s rectangle once painting has
+// settled; nothing when it did not settle.
+std::optional<Capture> CaptureWindow(HWND window);
+
+bool SavePng(const Capture& capture, const std::string& path);
+// CaptureWindow, then SavePng.
 bool SaveScreenshot(HWND window, const std::string& path);
 
 // ---- The program under test ----------------------------------------------
@@ -131,10 +163,14 @@ public:
     // A button of the main window by its caption.
     HWND Button(std::string_view caption) const { return FindControl(window_, "Button", caption); }
 
-    // Clicks "Start Scan" and waits until the button reads "Done" and the run
-    // has returned, pressing OK on every message box on the way. Returns the
-    // boxes in the order they came; nothing when the run did not end in time.
-    std::optional<std::vector<MessageBoxInfo>> RunScan(Duration timeout = Duration{120000});
+    // Presses "Start Scan" with `press` (by default Click) and waits until the
+    // button reads "Done" and the run has returned, pressing OK on every
+    // message box on the way and calling `afterBox`, if given, once each box
+    // has gone. Returns the boxes in the order they came; nothing when the
+    // run did not end in time or the window went.
+    std::optional<std::vector<MessageBoxInfo>> RunScan(const std::function<void(HWND)>& press = Click,
+                                                       const std::function<void()>& afterBox = {},
+                                                       Duration timeout = Duration{120000});
 
     bool HasExited() const;
     // The exit code once the process has ended.

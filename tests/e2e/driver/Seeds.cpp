@@ -46,6 +46,13 @@ RegistryValue RegistryValue::Number(DWORD number)
     return {REG_DWORD, std::string(reinterpret_cast<const char*>(&number), sizeof number)};
 }
 
+std::string WindowsDirectory()
+{
+    char path[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+    return std::string(path, length < MAX_PATH ? length : 0);
+}
+
 bool FileExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

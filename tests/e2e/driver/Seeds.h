@@ -10,6 +10,13 @@
 
 namespace scourwell::e2e {
 
+// A fresh Wine prefix has this key and Windows NT has not; without it a run
+// shows "Error opening parent key".
+inline constexpr char kRunServicesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+
+// The prefix's Windows directory, where most seeded files go.
+std::string WindowsDirectory();
+
 bool FileExists(const std::string& path);
 bool KeyExists(HKEY root, const std::string& subKey);
 
