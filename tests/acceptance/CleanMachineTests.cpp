@@ -64,7 +64,7 @@ TEST_P(CleanMachine, FindsNothingAndSaysSo)
         << "the prefix does not report " << GetParam().wineVersion;
 
     // Windows NT has no RunServices key; Wine makes one for its own use.
-    const scourwell::e2e::RemovedKey noRunServices(HKEY_LOCAL_MACHINE, kRunServicesKey);
+    const RemovedKey noRunServices(HKEY_LOCAL_MACHINE, kRunServicesKey);
     ASSERT_TRUE(noRunServices.removed());
 
     ScourwellProcess app(ScourwellProcess::DefaultPath());

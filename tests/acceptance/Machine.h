@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/driver/Seeds.h"
+#include "tests/support/Seeds.h"
 #include "tests/support/TestMachine.h"
 
 namespace acceptance {

@@ -19,7 +19,6 @@ struct Bases {
 };
 
 inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr const char* kRunServicesKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
 inline constexpr const char* kRegisteredMarks = "Software\\ScourwellTest\\Registered";
 inline constexpr const char* kUnregisteredMarks = "Software\\ScourwellTest\\Unregistered";
 // Where the planted program records each start.

@@ -22,6 +22,7 @@
 #include "scan/Catalogue.h"
 #include "system/Handles.h"
 #include "system/Win32SystemServices.h"
+#include "tests/support/TestMachine.h"
 
 namespace {
 
@@ -37,27 +38,8 @@ double NowMs()
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-struct Started {
-    UniqueHandle process;
-    DWORD id = 0;
-};
-
-Started Start(const std::string& commandLine, WORD show)
-{
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = show;
-    std::string line = commandLine;
-    PROCESS_INFORMATION info{};
-    Started started;
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        started.process.reset(info.hProcess);
-        started.id = info.dwProcessId;
-        UniqueHandle thread(info.hThread);
-    }
-    return started;
-}
+using Started = scourwell::support::StartedProcess;
+using scourwell::support::Start;
 
 // A window of one process (or of any, when the id is 0) with a given class
 // and text.

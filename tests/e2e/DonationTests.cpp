@@ -2,17 +2,17 @@
 // from Scourwell's folder, and a refusal is answered with the warning box.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
 #include <string>
 
 #include "Driver.h"
-#include "Seeds.h"
+#include "tests/support/Seeds.h"
 
 namespace scourwell::e2e {
 namespace {
+
+using namespace scourwell::support;
 
 const char kAddress[] =
     "https://www.paypal.com/cgi-bin/webscr?cmd=_xclick&business=scourwell%40example%2ecom"
@@ -35,12 +35,6 @@ std::string TempFile(const char* name)
     char folder[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);
     return std::string(folder) + name;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The test handler, registered for "https" while the object lives.

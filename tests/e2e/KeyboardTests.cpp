@@ -5,10 +5,12 @@
 #include <string>
 
 #include "Driver.h"
-#include "Seeds.h"
+#include "tests/support/Seeds.h"
 
 namespace scourwell::e2e {
 namespace {
+
+using namespace scourwell::support;
 
 // A default button would take Enter wherever the focus is.
 void ExpectNoDefaultButton(HWND window)
@@ -59,7 +61,7 @@ void ExpectEnterPressesTheButtons(const Case& test)
     ASSERT_NE(closing, nullptr) << test.closingButton;
     PressEnterOn(window, closing);
     EXPECT_TRUE(app.WaitForExit()) << "Enter on " << test.closingButton << " did not close the window";
-    EXPECT_EQ(FileExists(nail), test.before == Before::nothing) << "a run, and only when one was started";
+    EXPECT_EQ(Exists(nail), test.before == Before::nothing) << "a run, and only when one was started";
 }
 
 TEST(Keyboard, EnterPressesTheFocusedButton)

@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "Driver.h"
-#include "Seeds.h"
+#include "tests/support/Seeds.h"
 
 namespace scourwell::e2e {
 namespace {
+
+using namespace scourwell::support;
 
 // The middle of the title bar's close box, found by asking the window.
 std::optional<POINT> CloseBox(HWND window)
@@ -81,7 +83,7 @@ void ExpectOneRunAndTheWindowLeftOpen(const Scenario& scenario)
     const HWND done = app.Button("Done");
     ASSERT_NE(done, nullptr) << "no Done button";
     EXPECT_EQ(ListItems(FindControl(window, "ListBox")), std::vector<std::string>{nail});
-    EXPECT_FALSE(FileExists(nail));
+    EXPECT_FALSE(Exists(nail));
 
     // Input made now is handled. The system hands input over in order, so
     // the Tab also shows that nothing queued before it closed the window.

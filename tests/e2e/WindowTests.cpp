@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "Driver.h"
-#include "Seeds.h"
+#include "tests/support/Seeds.h"
 
 namespace scourwell::e2e {
 namespace {
+
+using namespace scourwell::support;
 
 const char kExplanation[] =
     "This removal tool scans for and deletes the registry entries, library files, and executables associated "
@@ -439,7 +441,7 @@ TEST(Window, SeededFindingsAreListedInOrderAndRemoved)
         EXPECT_EQ((GetWindowLongA(c["logOutput"], GWL_STYLE) & WS_VSCROLL) != 0, test.scrollBar);
         EXPECT_EQ(TopIndex(c["logOutput"]), 0) << "the first items stay in view";
         for (std::size_t i = 0; i < test.files.size(); ++i)
-            EXPECT_EQ(FileExists(test.files[i]), i == 0 && test.holdFirstFileOpen) << test.files[i];
+            EXPECT_EQ(Exists(test.files[i]), i == 0 && test.holdFirstFileOpen) << test.files[i];
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Aurora"));
         if (test.scrollBar) {
             EXPECT_TRUE(SaveScreenshot(app.window(), Screenshot("window-finished-findings.png")));
@@ -470,7 +472,7 @@ TEST(Window, CancelAndTitleBarCloseEndTheProgramWithoutTouchingTheMachine)
         way.close(app);
         EXPECT_TRUE(app.WaitForExit());
         EXPECT_EQ(app.ExitCode(), 0u);
-        EXPECT_TRUE(FileExists(nail));
+        EXPECT_TRUE(Exists(nail));
     }
 }
 

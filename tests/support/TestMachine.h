@@ -67,6 +67,10 @@ private:
 
 // ---- The registry ----------------------------------------------------------
 
+// A fresh Wine prefix has this key under HKEY_LOCAL_MACHINE and Windows NT has
+// not; without it a run shows "Error opening parent key".
+inline constexpr char kRunServicesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+
 // A registry view: 0 for the process's own, KEY_WOW64_64KEY for the 64-bit one.
 using View = REGSAM;
 

@@ -6,22 +6,12 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-namespace scourwell::e2e {
+#include "tests/support/TestMachine.h"
 
-// A fresh Wine prefix has this key and Windows NT has not; without it a run
-// shows "Error opening parent key".
-inline constexpr char kRunServicesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
-
-// The prefix's Windows directory, where most seeded files go.
-std::string WindowsDirectory();
-
-bool FileExists(const std::string& path);
-bool KeyExists(HKEY root, const std::string& subKey);
-
-// Deletes `subKey` with every key below it. True when it is gone.
-bool DeleteKeyTree(HKEY root, const std::string& subKey);
+namespace scourwell::support {
 
 // A file with some content and the given attributes. Removed (attributes
 // cleared first) when the object goes, if it is still there.
@@ -55,15 +45,6 @@ private:
     HKEY root_;
     std::string subKey_;
     bool created_ = false;
-};
-
-// A registry value: its type and its bytes as stored.
-struct RegistryValue {
-    DWORD type = REG_NONE;
-    std::string data;
-
-    static RegistryValue Text(const std::string& text);  // REG_SZ
-    static RegistryValue Number(DWORD number);           // REG_DWORD
 };
 
 // Sets one value of a key (the default value when `name` is empty), making
@@ -106,4 +87,4 @@ private:
     bool removed_ = false;
 };
 
-}  // namespace scourwell::e2e
+}  // namespace scourwell::support
