@@ -314,8 +314,10 @@ bool frmScourwell::CreateControls()
         if (window == nullptr)
             return false;
         // New children do not land in the same place of the z-order on every
-        // system; put each below the ones made before it.
-        SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // system; each goes below the ones made before it. Moving one that is
+        // there already costs a good part of the start-up.
+        if (GetWindow(window, GW_HWNDNEXT) != nullptr)
+            SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(row.font)), FALSE);
         if (row.style & WS_CLIPCHILDREN)
             MakeContainer(window);
