@@ -56,8 +56,8 @@ constexpr DWORD kLabel = WS_VISIBLE | SS_LEFT;
 constexpr ControlRow kControls[] = {
     {Control::Picture2, "STATIC", kWindow, 0, 0, 6930, 727, 3, "", Font::standard,
      kContainer | SS_LEFT | WS_TABSTOP, WS_EX_CONTROLPARENT},
-    // Picture3's text is its name for screen readers. The control reads it as
-    // the name of a bitmap resource and finds none; the picture comes after.
+    // Picture3's text is its name for screen readers and the name of its
+    // bitmap resource, which the control loads and sizes itself to.
     {Control::Picture3, "STATIC", Control::Picture2, 5760, 120, 930, 465, 10, "Donate", Font::standard,
      WS_VISIBLE | SS_BITMAP | SS_NOTIFY | WS_TABSTOP, 0},
     {Control::Label2, "STATIC", Control::Picture2, 720, 360, 6135, 255, 7,
@@ -183,7 +183,7 @@ bool RegisterWindowClass(HINSTANCE instance, WNDPROC windowProc)
 
 frmScourwell::~frmScourwell()
 {
-    // The controls go before the fonts and the picture they use.
+    // The controls go before the fonts they use.
     if (hwnd_ != nullptr)
         DestroyWindow(hwnd_);
 }
@@ -334,10 +334,6 @@ bool frmScourwell::CreateControls()
     for (const ControlRow* row : tabRows)
         tabOrder_.push_back(control(row->id));
 
-    donatePicture_.reset(LoadImageA(instance_, MAKEINTRESOURCEA(IDB_DONATE), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-    if (donatePicture_)
-        SendMessageA(control(Control::Picture3), STM_SETIMAGE, IMAGE_BITMAP,
-                     reinterpret_cast<LPARAM>(donatePicture_.get()));
     hand_ = LoadCursorA(instance_, MAKEINTRESOURCEA(IDC_POINTING_HAND));
     focusBeforeDeactivation_ = control(Control::Picture1);
     return true;
