@@ -244,9 +244,14 @@ LRESULT frmScourwell::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == control(Control::Picture3) && hand_ != nullptr) {
-            SetCursor(hand_);
-            return TRUE;
+        if (reinterpret_cast<HWND>(wParam) == control(Control::Picture3)) {
+            // Loaded when first wanted: most starts never point at the picture.
+            if (hand_ == nullptr)
+                hand_ = LoadCursorA(instance_, MAKEINTRESOURCEA(IDC_POINTING_HAND));
+            if (hand_ != nullptr) {
+                SetCursor(hand_);
+                return TRUE;
+            }
         }
         break;
     case WM_PAINT:
@@ -334,7 +339,6 @@ bool frmScourwell::CreateControls()
     for (const ControlRow* row : tabRows)
         tabOrder_.push_back(control(row->id));
 
-    hand_ = LoadCursorA(instance_, MAKEINTRESOURCEA(IDC_POINTING_HAND));
     focusBeforeDeactivation_ = control(Control::Picture1);
     return true;
 }
