@@ -1,6 +1,8 @@
 #include "app/frmScourwell.h"
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 #include <utility>
 
 #include "app/CommonControls.h"
@@ -31,7 +33,8 @@ int TwipsToPixels(int twips, int dpi)
     return MulDiv(twips, dpi, 1440);
 }
 
-enum class Font { standard, arialBold, arialRegular, sansSerifBold };
+// none: the control shows no text (the picture boxes).
+enum class Font { none, standard, arialBold, arialRegular, sansSerifBold };
 
 struct ControlRow {
     Control id;
@@ -54,11 +57,11 @@ constexpr DWORD kLabel = WS_VISIBLE | SS_LEFT;
 // output, and Label2 above Label1, whose rectangle reaches into Label2's
 // first line.
 constexpr ControlRow kControls[] = {
-    {Control::Picture2, "STATIC", kWindow, 0, 0, 6930, 727, 3, "", Font::standard,
+    {Control::Picture2, "STATIC", kWindow, 0, 0, 6930, 727, 3, "", Font::none,
      kContainer | SS_LEFT | WS_TABSTOP, WS_EX_CONTROLPARENT},
     // Picture3's text is its name for screen readers and the name of its
     // bitmap resource, which the control loads and sizes itself to.
-    {Control::Picture3, "STATIC", Control::Picture2, 5760, 120, 930, 465, 10, "Donate", Font::standard,
+    {Control::Picture3, "STATIC", Control::Picture2, 5760, 120, 930, 465, 10, "Donate", Font::none,
      WS_VISIBLE | SS_BITMAP | SS_NOTIFY | WS_TABSTOP, 0},
     {Control::Label2, "STATIC", Control::Picture2, 720, 360, 6135, 255, 7,
      "This tool will automatically scan for and delete known malware", Font::arialRegular, kLabel, 0},
@@ -66,7 +69,7 @@ constexpr ControlRow kControls[] = {
      "Welcome to the Scourwell Tool", Font::arialBold, kLabel, 0},
     {Control::Frame1, "BUTTON", kWindow, 480, 1080, 6015, 2775, 0, "System Scan", Font::standard,
      kContainer | BS_GROUPBOX, WS_EX_CONTROLPARENT},
-    {Control::Picture1, "STATIC", Control::Frame1, 2640, 2160, 3255, 375, 1, "", Font::standard,
+    {Control::Picture1, "STATIC", Control::Frame1, 2640, 2160, 3255, 375, 1, "", Font::none,
      kContainer | SS_LEFT | WS_TABSTOP, WS_EX_CONTROLPARENT},
     {Control::Command1, "BUTTON", Control::Picture1, 240, 0, 1335, 375, 2, "Start Scan",
      Font::sansSerifBold, WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP, 0},
@@ -85,6 +88,16 @@ static_assert(std::size(kControls) == static_cast<std::size_t>(Control::count));
 constexpr int ControlId(Control which)
 {
     return kFirstControlId + static_cast<int>(which);
+}
+
+// Whether row `index` of the table has a sibling made before it.
+constexpr bool HasEarlierSibling(std::size_t index)
+{
+    for (std::size_t earlier = 0; earlier < index; ++earlier) {
+        if (kControls[earlier].container == kControls[index].container)
+            return true;
+    }
+    return false;
 }
 
 // Keyboard and mouse messages, of the client and of the non-client area.
@@ -304,12 +317,18 @@ bool frmScourwell::CreateControls()
         case Font::sansSerifBold:
             return sansSerifBold_.get();
         case Font::standard:
+        case Font::none:
             break;
         }
         return GetStockObject(DEFAULT_GUI_FONT);
     };
 
-    for (const ControlRow& row : kControls) {
+    // New children land below their siblings on some systems and above them
+    // on others; each must go below the ones made before it. Asked once, as
+    // every question and every move is a round trip to the window system.
+    std::optional<bool> newChildrenLandBelow;
+    for (std::size_t index = 0; index < std::size(kControls); ++index) {
+        const ControlRow& row = kControls[index];
         const HWND parent = row.container == kWindow ? hwnd_ : control(row.container);
         const HWND window = CreateWindowExA(
             row.exStyle, row.className, row.text, WS_CHILD | WS_CLIPSIBLINGS | row.style,
@@ -318,12 +337,14 @@ bool frmScourwell::CreateControls()
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(row.id))), instance_, nullptr);
         if (window == nullptr)
             return false;
-        // New children do not land in the same place of the z-order on every
-        // system; each goes below the ones made before it. Moving one that is
-        // there already costs a good part of the start-up.
-        if (GetWindow(window, GW_HWNDNEXT) != nullptr)
-            SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(row.font)), FALSE);
+        if (HasEarlierSibling(index)) {
+            if (!newChildrenLandBelow)
+                newChildrenLandBelow = GetWindow(window, GW_HWNDNEXT) == nullptr;
+            if (!*newChildrenLandBelow)
+                SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+        if (row.font != Font::none)
+            SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(row.font)), FALSE);
         if (row.style & WS_CLIPCHILDREN)
             MakeContainer(window);
         controls_[static_cast<std::size_t>(row.id)] = window;
