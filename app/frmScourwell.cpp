@@ -1,6 +1,8 @@
 #include "app/frmScourwell.h"
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 #include <utility>
 
 #include "app/CommonControls.h"
@@ -32,7 +34,8 @@ int TwipsToPixels(int twips, int dpi)
     return MulDiv(twips, dpi, 1440);
 }
 
-enum class Font { standard, arialBold, arialRegular, sansSerifBold };
+// none: the control shows no text (the picture boxes).
+enum class Font { none, standard, arialBold, arialRegular, sansSerifBold };
 
 struct ControlRow {
     Control id;
@@ -55,11 +58,11 @@ constexpr DWORD kLabel = WS_VISIBLE | SS_LEFT;
 // output, and Label2 above Label1, whose rectangle reaches into Label2's
 // first line.
 constexpr ControlRow kControls[] = {
-    {Control::Picture2, "STATIC", kWindow, 0, 0, 6930, 727, 3, "", Font::standard,
+    {Control::Picture2, "STATIC", kWindow, 0, 0, 6930, 727, 3, "", Font::none,
      kContainer | SS_LEFT | WS_TABSTOP, WS_EX_CONTROLPARENT},
-    // Picture3's text is its name for screen readers. The control reads it as
-    // the name of a bitmap resource and finds none; the picture comes after.
-    {Control::Picture3, "STATIC", Control::Picture2, 5760, 120, 930, 465, 10, "Donate", Font::standard,
+    // Picture3's text is its name for screen readers and the name of its
+    // bitmap resource, which the control loads and sizes itself to.
+    {Control::Picture3, "STATIC", Control::Picture2, 5760, 120, 930, 465, 10, "Donate", Font::none,
      WS_VISIBLE | SS_BITMAP | SS_NOTIFY | WS_TABSTOP, 0},
     {Control::Label2, "STATIC", Control::Picture2, 720, 360, 6135, 255, 7,
      "This tool will automatically scan for and delete known malware", Font::arialRegular, kLabel, 0},
@@ -67,7 +70,7 @@ constexpr ControlRow kControls[] = {
      "Welcome to the Scourwell Tool", Font::arialBold, kLabel, 0},
     {Control::Frame1, "BUTTON", kWindow, 480, 1080, 6015, 2775, 0, "System Scan", Font::standard,
      kContainer | BS_GROUPBOX, WS_EX_CONTROLPARENT},
-    {Control::Picture1, "STATIC", Control::Frame1, 2640, 2160, 3255, 375, 1, "", Font::standard,
+    {Control::Picture1, "STATIC", Control::Frame1, 2640, 2160, 3255, 375, 1, "", Font::none,
      kContainer | SS_LEFT | WS_TABSTOP, WS_EX_CONTROLPARENT},
     {Control::Command1, "BUTTON", Control::Picture1, 240, 0, 1335, 375, 2, "Start Scan",
      Font::sansSerifBold, WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP, 0},
@@ -86,6 +89,16 @@ static_assert(std::size(kControls) == static_cast<std::size_t>(Control::count));
 constexpr int ControlId(Control which)
 {
     return kFirstControlId + static_cast<int>(which);
+}
+
+// Whether row `index` of the table has a sibling made before it.
+constexpr bool HasEarlierSibling(std::size_t index)
+{
+    for (std::size_t earlier = 0; earlier < index; ++earlier) {
+        if (kControls[earlier].container == kControls[index].container)
+            return true;
+    }
+    return false;
 }
 
 // Keyboard and mouse messages, of the client and of the non-client area.
@@ -184,7 +197,7 @@ bool RegisterWindowClass(HINSTANCE instance, WNDPROC windowProc)
 
 frmScourwell::~frmScourwell()
 {
-    // The controls go before the fonts and the picture they use.
+    // The controls go before the fonts they use.
     if (hwnd_ != nullptr)
         DestroyWindow(hwnd_);
 }
@@ -245,9 +258,14 @@ LRESULT frmScourwell::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == control(Control::Picture3) && hand_ != nullptr) {
-            SetCursor(hand_);
-            return TRUE;
+        if (reinterpret_cast<HWND>(wParam) == control(Control::Picture3)) {
+            // Loaded when first wanted: most starts never point at the picture.
+            if (hand_ == nullptr)
+                hand_ = LoadCursorA(instance_, MAKEINTRESOURCEA(IDC_POINTING_HAND));
+            if (hand_ != nullptr) {
+                SetCursor(hand_);
+                return TRUE;
+            }
         }
         break;
     case WM_PAINT:
@@ -300,12 +318,18 @@ bool frmScourwell::CreateControls()
         case Font::sansSerifBold:
             return sansSerifBold_.get();
         case Font::standard:
+        case Font::none:
             break;
         }
         return GetStockObject(DEFAULT_GUI_FONT);
     };
 
-    for (const ControlRow& row : kControls) {
+    // New children land below their siblings on some systems and above them
+    // on others; each must go below the ones made before it. Asked once, as
+    // every question and every move is a round trip to the window system.
+    std::optional<bool> newChildrenLandBelow;
+    for (std::size_t index = 0; index < std::size(kControls); ++index) {
+        const ControlRow& row = kControls[index];
         const HWND parent = row.container == kWindow ? hwnd_ : control(row.container);
         const HWND window = CreateWindowExA(
             row.exStyle, row.className, row.text, WS_CHILD | WS_CLIPSIBLINGS | row.style,
@@ -314,10 +338,14 @@ bool frmScourwell::CreateControls()
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(row.id))), instance_, nullptr);
         if (window == nullptr)
             return false;
-        // New children do not land in the same place of the z-order on every
-        // system; put each below the ones made before it.
-        SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(row.font)), FALSE);
+        if (HasEarlierSibling(index)) {
+            if (!newChildrenLandBelow)
+                newChildrenLandBelow = GetWindow(window, GW_HWNDNEXT) == nullptr;
+            if (!*newChildrenLandBelow)
+                SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+        if (row.font != Font::none)
+            SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(row.font)), FALSE);
         if (row.style & WS_CLIPCHILDREN)
             MakeContainer(window);
         controls_[static_cast<std::size_t>(row.id)] = window;
@@ -333,11 +361,6 @@ bool frmScourwell::CreateControls()
     for (const ControlRow* row : tabRows)
         tabOrder_.push_back(control(row->id));
 
-    donatePicture_.reset(LoadImageA(instance_, MAKEINTRESOURCEA(IDB_DONATE), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-    if (donatePicture_)
-        SendMessageA(control(Control::Picture3), STM_SETIMAGE, IMAGE_BITMAP,
-                     reinterpret_cast<LPARAM>(donatePicture_.get()));
-    hand_ = LoadCursorA(instance_, MAKEINTRESOURCEA(IDC_POINTING_HAND));
     focusBeforeDeactivation_ = control(Control::Picture1);
     return true;
 }

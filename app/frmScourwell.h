@@ -81,7 +81,6 @@ private:
     UniqueGdiObject arialBold_;
     UniqueGdiObject arialRegular_;
     UniqueGdiObject sansSerifBold_;
-    UniqueGdiObject donatePicture_;
     HCURSOR hand_ = nullptr;  // a resource cursor: shared, never destroyed
 };
 

@@ -1,10 +1,13 @@
 // Measures one thing per call and prints it as "name value" lines; tools/bench
 // repeats the calls, takes the medians and prints the table.
 //
-//   scourwell_bench start <program> <caption>
-//       start_ms: from CreateProcess to the first visible top-level window
-//       of the new process with that caption; peak_ws_kb: the process's peak
-//       working set once it is idle with its window shown.
+//   scourwell_bench start <program> <caption> [<program> <caption> ...]
+//       For each program in turn, moments apart: start_ms, from CreateProcess
+//       to the first visible top-level window of the new process with that
+//       caption; peak_ws_kb, the process's peak working set once it is idle
+//       with its window shown. The first program is started once beforehand
+//       and not measured: the first start that a new process makes is slowed
+//       by that process's own start, which goes on beside it.
 //   scourwell_bench run <Scourwell.exe>
 //       run_ms: a click on "Start Scan" sent to the shown window, until the
 //       click has been handled, which is when the whole run has finished.
@@ -17,6 +20,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "scan/Catalogue.h"
@@ -107,23 +111,48 @@ int Fail(const char* what)
     return 1;
 }
 
-int MeasureStart(const std::string& program, const char* caption)
+struct StartFigures {
+    double startMs;
+    SIZE_T peakWorkingSet;
+};
+
+std::optional<StartFigures> MeasureOneStart(const std::string& program, const char* caption)
 {
     const double begin = NowMs();
     Started started = Start("\"" + program + "\"", SW_SHOWNORMAL);
-    if (!started.process) return Fail("cannot start the program");
+    if (!started.process) {
+        Fail("cannot start the program");
+        return std::nullopt;
+    }
     HWND window = WaitForShownWindow(started, caption);
     const double shown = NowMs();
-    if (window == nullptr) return Fail("no window was shown");
+    if (window == nullptr) {
+        Fail("no window was shown");
+        return std::nullopt;
+    }
 
     WaitForInputIdle(started.process.get(), 10000);
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
     const bool haveMemory = GetProcessMemoryInfo(started.process.get(), &memory, sizeof memory);
     Close(started, window);
-    if (!haveMemory) return Fail("cannot read the working set");
-    std::printf("start_ms %.1f\npeak_ws_kb %lu\n", shown - begin,
-                static_cast<unsigned long>(memory.PeakWorkingSetSize / 1024));
+    if (!haveMemory) {
+        Fail("cannot read the working set");
+        return std::nullopt;
+    }
+    return StartFigures{shown - begin, memory.PeakWorkingSetSize};
+}
+
+// `arguments` holds program and caption pairs.
+int MeasureStarts(char** arguments, int count)
+{
+    if (!MeasureOneStart(arguments[0], arguments[1])) return 1;
+    for (int i = 0; i + 1 < count; i += 2) {
+        const std::optional<StartFigures> figures = MeasureOneStart(arguments[i], arguments[i + 1]);
+        if (!figures) return 1;
+        std::printf("start_ms %.1f\npeak_ws_kb %lu\n", figures->startMs,
+                    static_cast<unsigned long>(figures->peakWorkingSet / 1024));
+    }
     return 0;
 }
 
@@ -180,9 +209,9 @@ int MeasureChildren()
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "start" && argc == 4) return MeasureStart(argv[2], argv[3]);
+    if (mode == "start" && argc >= 4 && argc % 2 == 0) return MeasureStarts(argv + 2, argc - 2);
     if (mode == "run" && argc == 3) return MeasureRun(argv[2]);
     if (mode == "children" && argc == 2) return MeasureChildren();
-    std::fprintf(stderr, "usage: scourwell_bench start <program> <caption> | run <Scourwell.exe> | children\n");
+    std::fprintf(stderr, "usage: scourwell_bench start <program> <caption> [<program> <caption> ...] | run <Scourwell.exe> | children\n");
     return 2;
 }
