@@ -9,7 +9,6 @@
 #include "app/WebLink.h"
 #include "scan/Module1.h"
 #include "scan/ScanRun.h"
-#include "system/SystemLibraries.h"
 #include "system/Win32SystemServices.h"
 
 #include "resources/resource.h"
