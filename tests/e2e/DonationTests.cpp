@@ -20,16 +20,6 @@ const char kAddress[] =
     "&bn=PP%2dDonationsBF&charset=UTF%2d8";
 const char kHttpsCommand[] = "https\\shell\\open\\command";
 
-HWND FindPicture3(HWND window)
-{
-    const HWND label1 = FindControl(window, "Static", "Welcome to the Scourwell Tool");
-    for (HWND candidate : FindControls(label1 ? GetParent(label1) : nullptr, "Static")) {
-        if ((GetWindowLongA(candidate, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
-            return candidate;
-    }
-    return nullptr;
-}
-
 std::string TempFile(const char* name)
 {
     char folder[MAX_PATH] = {};
@@ -92,7 +82,7 @@ TEST(Donation, HandlerReceivesExactlyTheAddressBeforeAndAfterARun)
     const std::string exe = ScourwellProcess::DefaultPath();
     ScourwellProcess app(exe, TempFile(""));
     ASSERT_TRUE(app.WaitForWindow());
-    const HWND picture3 = FindPicture3(app.window());
+    const HWND picture3 = FindDonationPicture(app.window());
     ASSERT_NE(picture3, nullptr);
 
     // The shell starts the handler in Scourwell's own folder.
@@ -121,7 +111,7 @@ TEST(Donation, ThePictureIsNamedDonateAndSpaceOrEnterOpensThePage)
     ScourwellProcess app(ScourwellProcess::DefaultPath());
     ASSERT_TRUE(app.WaitForWindow());
     const HWND window = app.window();
-    const HWND picture3 = FindPicture3(window);
+    const HWND picture3 = FindDonationPicture(window);
     ASSERT_NE(picture3, nullptr);
 
     // A screen reader names a standard control by its text, which it asks
@@ -163,7 +153,7 @@ TEST(Donation, WithoutHandlerTheWarningNamesTheAddress)
 
     ScourwellProcess app(ScourwellProcess::DefaultPath());
     ASSERT_TRUE(app.WaitForWindow());
-    const HWND picture3 = FindPicture3(app.window());
+    const HWND picture3 = FindDonationPicture(app.window());
     ASSERT_NE(picture3, nullptr);
 
     ClickPicture(picture3);

@@ -44,11 +44,7 @@ Controls FindAll(HWND window)
     c["logOutput"] = FindControl(window, "ListBox");
     c["Picture1"] = c["Command1"] ? GetParent(c["Command1"]) : nullptr;
     c["Picture2"] = c["Label1"] ? GetParent(c["Label1"]) : nullptr;
-    c["Picture3"] = nullptr;
-    for (HWND candidate : FindControls(c["Picture2"], "Static")) {
-        if ((GetWindowLongA(candidate, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
-            c["Picture3"] = candidate;
-    }
+    c["Picture3"] = FindDonationPicture(window);
     return c;
 }
 

@@ -197,6 +197,16 @@ std::vector<HWND> FindControls(HWND root, std::string_view className)
     return found;
 }
 
+HWND FindDonationPicture(HWND window)
+{
+    const HWND label1 = FindControl(window, "Static", "Welcome to the Scourwell Tool");
+    for (HWND candidate : FindControls(label1 ? GetParent(label1) : nullptr, "Static")) {
+        if ((GetWindowLongA(candidate, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+            return candidate;
+    }
+    return nullptr;
+}
+
 RECT RectInClient(HWND control, HWND window)
 {
     RECT rect{};

@@ -63,6 +63,10 @@ HWND FindControl(HWND root, std::string_view className, std::optional<std::strin
 // Every descendant of `root` of class `className`, in Descendants order.
 std::vector<HWND> FindControls(HWND root, std::string_view className);
 
+// The donation picture of Scourwell's `window`: the bitmap among the statics
+// of the header, which holds Label1. Null when there is none.
+HWND FindDonationPicture(HWND window);
+
 // `control`'s window rectangle in the client coordinates of `window`.
 RECT RectInClient(HWND control, HWND window);
 
