@@ -32,6 +32,8 @@ ensure_packages() {
 
 WINE32=/usr/lib/wine/wine    # Wine's 32-bit loader: needs a kernel that runs 32-bit x86 code
 WINE64=/usr/lib/wine/wine64
+# The loader for a prefix of architecture $1 (win32 unless given).
+wine_loader() { if [ "${1:-win32}" = win64 ]; then echo "$WINE64"; else echo "$WINE32"; fi; }
 
 # Which Windows programs this host can run, and so which configuration the
 # Windows tests build and drive. Sets WINE_ARCH (win32: the 32-bit programs
@@ -97,8 +99,8 @@ fail_with_log() {
 # A new, private Wine prefix at $1 (removed first if it exists); $2 is the
 # architecture, win32 unless given. Wine's output goes to $LOGS/<name>.log.
 make_prefix() {
-  local prefix=$1 arch=${2:-win32} loader=$WINE32
-  [ "$arch" = win64 ] && loader=$WINE64
+  local prefix=$1 arch=${2:-win32} loader
+  loader=$(wine_loader "$arch")
   local log="$LOGS/$(basename "$prefix").log"
   stop_prefix "$prefix"
   rm -rf "$prefix"
@@ -125,8 +127,8 @@ make_prefix() {
 # every test program starts them anew, and CTest, which waits until nothing
 # holds a test's output any more, waits for them to end after every test.
 keep_prefix_running() {
-  local prefix=$1 loader=$WINE32
-  [ "${2:-win32}" = win64 ] && loader=$WINE64
+  local prefix=$1 loader
+  loader=$(wine_loader "${2:-}")
   local log="$LOGS/$(basename "$prefix").log"
   WINEPREFIX="$prefix" wineserver -p >>"$log" 2>&1 || fail_with_log "starting the Wine server of $prefix" "$log"
   WINEPREFIX="$prefix" "$loader" cmd /c exit </dev/null >>"$log" 2>&1 ||
